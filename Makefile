@@ -1,0 +1,61 @@
+# make run  - install what is missing, build, start the program on data/ConfFile.dat
+# make test - install what is missing, build, run every test
+BUILD      ?= build
+BUILD_ASAN ?= build-asan
+BUILD_FUZZ ?= build-fuzz
+FUZZ_SECONDS ?= 60
+JOBS       ?= $(shell nproc)
+
+CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+.PHONY: all deps build run test sanitize fuzz bench format clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+build: deps
+	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS)
+
+# Without a display the program runs in a virtual one; the sample ends by itself.
+run: build
+	@cd data && if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  ../$(BUILD)/src/app/kayoiji -f ConfFile.dat; \
+	else \
+	  xvfb-run -a ../$(BUILD)/src/app/kayoiji -f ConfFile.dat; \
+	fi
+
+test: build
+	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# The toolkit-free layers under AddressSanitizer and UndefinedBehaviorSanitizer.
+sanitize: deps
+	@cmake -S . -B $(BUILD_ASAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKAYOIJI_GUI=OFF \
+	  -DKAYOIJI_BENCH=OFF -DKAYOIJI_SANITIZE=ON >/dev/null
+	@cmake --build $(BUILD_ASAN) -j $(JOBS)
+	@cd $(BUILD_ASAN) && ctest --output-on-failure -j $(JOBS) -LE integration
+
+# The reader and the password decoder under libFuzzer, from the committed seeds.
+fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(BUILD_FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DKAYOIJI_GUI=OFF -DKAYOIJI_TESTS=OFF -DKAYOIJI_BENCH=OFF -DKAYOIJI_FUZZ=ON >/dev/null
+	@cmake --build $(BUILD_FUZZ) -j $(JOBS)
+	@for t in reader:ReaderFuzz unscramble:UnscrambleFuzz; do \
+	  corpus=$${t%%:*}; bin=$${t##*:}; work=$(BUILD_FUZZ)/corpus-$$corpus; \
+	  mkdir -p $$work && \
+	  $(BUILD_FUZZ)/fuzz/$$bin -max_total_time=$(FUZZ_SECONDS) -max_len=20000 -timeout=10 \
+	    -print_final_stats=1 -artifact_prefix=$(BUILD_FUZZ)/ $$work fuzz/corpus/$$corpus \
+	    >$(BUILD_FUZZ)/$$bin.log 2>&1 || { tail -n 40 $(BUILD_FUZZ)/$$bin.log; exit 1; }; \
+	  grep -E '^(Done|stat::number_of_executed_units)' $(BUILD_FUZZ)/$$bin.log; \
+	done
+
+bench: build
+	@$(BUILD)/bench/settings_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ)

@@ -1,0 +1,42 @@
+// The program's failures. Handlers do not catch them: they end the running
+// handler and reach the application's general error handler, which shows the
+// message in an error box and lets the program go on.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace platform {
+
+// The general error. The message is UTF-8.
+class Exception : public std::runtime_error {
+ public:
+  explicit Exception(const std::string& message) : std::runtime_error(message) {}
+};
+
+// A text that is not an integer.
+class EConvertError : public Exception {
+ public:
+  explicit EConvertError(const std::string& message) : Exception(message) {}
+};
+
+// A file could not be created, written, replaced or closed.
+class EInOutError : public Exception {
+ public:
+  EInOutError(const std::string& message, int errorCode)
+      : Exception(message), ErrorCode(errorCode) {}
+  int ErrorCode;
+};
+
+// The conversion failure for `sjisText` (Shift-JIS bytes as they stood).
+EConvertError NotAnInteger(const std::string& sjisText);
+
+// The input/output failure for a C library error number, with the message
+// the user sees for it.
+EInOutError InOutErrorFromErrno(int err);
+
+// The text the general error handler shows: the message with "." added,
+// unless its last character already sorts at or before ".".
+std::string ErrorBoxText(const std::string& utf8Message);
+
+}  // namespace platform

@@ -1,0 +1,139 @@
+// The services the toolkit-free layers rely on, as small interfaces. The
+// program wires the real ones (Qt, GIO or Win32) into one Services record at
+// start-up; tests wire their own doubles.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// ---- Message boxes --------------------------------------------------------
+
+enum class BoxKind { Information, Error };
+enum class BoxButtons { Ok, OkCancel };
+enum class BoxAnswer { Ok, Cancel };
+
+struct Box {
+  BoxKind Kind = BoxKind::Error;
+  std::string Title;  // UTF-8
+  std::string Text;   // UTF-8
+  BoxButtons Buttons = BoxButtons::Ok;
+};
+
+// A modal box: runs a nested message loop until closed. Closing the box any
+// other way than with "OK" answers Cancel.
+class MessageBoxes {
+ public:
+  virtual ~MessageBoxes() = default;
+  virtual BoxAnswer Show(const Box& box) = 0;
+};
+
+// The two kinds the program uses, with their fixed titles.
+Box ErrorBox(const std::string& text);
+Box InformationBox(const std::string& text, BoxButtons buttons = BoxButtons::Ok);
+
+// ---- Application object ---------------------------------------------------
+
+class Application {
+ public:
+  virtual ~Application() = default;
+  // The taskbar text; the program's progress display. UTF-8.
+  virtual std::string Title() const = 0;
+  virtual void SetTitle(const std::string& title) = 0;
+  // Dispatch every pending window message, then return.
+  virtual void ProcessMessages() = 0;
+  // End the message loop once the running handler has returned.
+  virtual void Terminate() = 0;
+  // Minimise the whole application to the task bar.
+  virtual void Minimize() = 0;
+};
+
+// ---- Network connections ---------------------------------------------------
+
+// The connection request (the ANSI NETRESOURCE record). Texts are Shift-JIS
+// bytes and never null; the provider is always left to the platform.
+struct NetResource {
+  std::uint32_t dwScope = 0;
+  std::uint32_t dwType = 0;  // RESOURCETYPE_ANY
+  std::uint32_t dwDisplayType = 0;
+  std::uint32_t dwUsage = 0;
+  std::string LocalName;
+  std::string RemoteName;
+};
+
+// Windows error codes the engine and the backends share.
+namespace code {
+constexpr std::uint32_t NoError = 0;
+constexpr std::uint32_t AccessDenied = 5;
+constexpr std::uint32_t BadNetName = 67;
+constexpr std::uint32_t AlreadyAssigned = 85;
+constexpr std::uint32_t InvalidPassword = 86;
+constexpr std::uint32_t BadDevice = 1200;
+constexpr std::uint32_t NotConnected = 2250;
+constexpr std::uint32_t NoNetOrBadPath = 1203;
+constexpr std::uint32_t NoNetwork = 1222;
+constexpr std::uint32_t Cancelled = 1223;
+}  // namespace code
+
+// The platform's network-connection calls with the Windows contract.
+class NetworkService {
+ public:
+  virtual ~NetworkService() = default;
+  // WNetAddConnection2A(&request, password, userName, flags): 0 or an error code.
+  virtual std::uint32_t AddConnection(const NetResource& request, const std::string& password,
+                                      const std::string& userName, std::uint32_t flags) = 0;
+  // WNetCancelConnection2A(localName, flags, force).
+  virtual std::uint32_t CancelConnection(const std::string& localName, std::uint32_t flags,
+                                         bool force) = 0;
+  // The probe: FindFirstFileA(pattern) with an attribute mask; returns a
+  // search handle, or 0 when no search was opened. Its outcome is never used.
+  virtual std::intptr_t ProbeOpen(const std::string& pattern, std::uint32_t attributeMask) = 0;
+  // FindClose on a handle ProbeOpen returned (never called with 0).
+  virtual void ProbeClose(std::intptr_t handle) = 0;
+};
+
+// ---- Keyboard injection -----------------------------------------------------
+
+constexpr std::uint8_t VK_SHIFT_KEY = 0x10;
+constexpr std::uint32_t KEYEVENTF_KEYUP_FLAG = 2;
+
+class Keyboard {
+ public:
+  virtual ~Keyboard() = default;
+  // keybd_event(bVk, bScan, dwFlags, dwExtraInfo).
+  virtual void KeybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags,
+                          std::uintptr_t extraInfo) = 0;
+};
+
+// ---- Operating-system identity -------------------------------------------
+
+struct OsVersion {
+  std::uint32_t PlatformId = 0;
+  std::uint32_t MajorVersion = 0;
+};
+
+class OsIdentity {
+ public:
+  virtual ~OsIdentity() = default;
+  // What GetVersionExA reports; all zero where the platform cannot tell.
+  virtual OsVersion Version() = 0;
+};
+
+// ---- Everything together -------------------------------------------------
+
+struct Services {
+  MessageBoxes* Boxes = nullptr;
+  Application* App = nullptr;
+  NetworkService* Network = nullptr;
+  Keyboard* Keys = nullptr;
+  OsIdentity* Os = nullptr;
+  // The program's own path first, then the parameters.
+  std::vector<std::string> CommandLine;
+};
+
+// The services of the running program; set once by start-up.
+Services& CurrentServices();
+
+}  // namespace platform

@@ -1,0 +1,420 @@
+#include "settings/DefUnit.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include "platform/Codec.h"
+#include "platform/Errors.h"
+#include "platform/FileIO.h"
+
+namespace DefUnit {
+
+const char* const DefaultConfigFileName = "ConfFile.dat";
+
+RunningSettings& Running() {
+  static RunningSettings settings;
+  return settings;
+}
+
+// ---- Text fields ----------------------------------------------------------
+
+int FieldLength(const TextField& field) {
+  const auto* end = std::find(field.begin(), field.end(), '\0');
+  return static_cast<int>(end - field.begin());
+}
+
+std::string FieldText(const TextField& field) {
+  return std::string(field.data(), static_cast<std::size_t>(FieldLength(field)));
+}
+
+void SetField(TextField& field, const std::string& text) {
+  field.fill('\0');
+  const std::string cut = platform::CutSjis(text.substr(0, text.find('\0')), MaxFieldText);
+  std::memcpy(field.data(), cut.data(), cut.size());
+}
+
+int CopySettingValue(char* destination, const char* source, int destinationSize) {
+  constexpr int kMaxSourceBytes = 1024;
+  int stored = 0;
+  for (int i = 0; i < kMaxSourceBytes && source[i] != '\0'; ++i) {
+    const char c = source[i];
+    if (c == ' ' || c == '\t') continue;
+    if (stored + 1 >= destinationSize) break;  // keep room for the zero byte
+    destination[stored++] = c;
+  }
+  // A lead byte cut off from its second byte would make half a character.
+  if (stored > 0 && stored + 1 >= destinationSize) {
+    const std::string kept = platform::CutSjis(std::string(destination, stored), stored);
+    stored = static_cast<int>(kept.size());
+  }
+  destination[stored] = '\0';
+  return stored;
+}
+
+// ---- Integers ---------------------------------------------------------------
+
+std::int32_t ConfigInteger(const std::string& text) {
+  std::size_t i = 0;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+  bool hex = false;
+  if (i < text.size() && (text[i] == '$' || text[i] == 'x' || text[i] == 'X')) {
+    hex = true;
+    ++i;
+  } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    hex = true;
+    i += 2;
+  }
+  if (i >= text.size()) throw platform::NotAnInteger(text);
+
+  std::uint64_t value = 0;
+  const std::uint64_t base = hex ? 16 : 10;
+  // Decimal must fit a signed 64-bit value; hexadecimal may use all 64 bits.
+  const std::uint64_t limit = hex ? std::numeric_limits<std::uint64_t>::max()
+                                  : static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) +
+                                        (negative ? 1 : 0);
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    std::uint64_t digit;
+    if (c >= '0' && c <= '9') {
+      digit = static_cast<std::uint64_t>(c - '0');
+    } else if (hex && c >= 'a' && c <= 'f') {
+      digit = static_cast<std::uint64_t>(c - 'a' + 10);
+    } else if (hex && c >= 'A' && c <= 'F') {
+      digit = static_cast<std::uint64_t>(c - 'A' + 10);
+    } else {
+      throw platform::NotAnInteger(text);
+    }
+    if (value > (limit - digit) / base) throw platform::NotAnInteger(text);
+    value = value * base + digit;
+  }
+  if (negative) value = ~value + 1;
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(value & 0xFFFFFFFFu));
+}
+
+// ---- Reading ---------------------------------------------------------------
+
+std::string ConfigFile::ReadLine() {
+  if (AtEnd()) return {};
+  const std::size_t lf = data_.find('\n', pos_);
+  const std::size_t end = lf == std::string::npos ? data_.size() : lf;
+  std::size_t stop = end;
+  if (stop > pos_ && data_[stop - 1] == '\r') --stop;
+  std::string line = data_.substr(pos_, stop - pos_);
+  pos_ = lf == std::string::npos ? data_.size() : lf + 1;
+  return line;
+}
+
+int ReadConfigLine(ConfigFile& file, char* buffer) {
+  auto next = [&file] { return platform::CutSjis(file.ReadLine(), LineBufferSize - 1); };
+  std::string s = next();
+  std::size_t hash = s.find('#');
+  while (hash == 0) {
+    if (file.AtEnd()) return 0;
+    s = next();
+    hash = s.find('#');
+  }
+  // A "#" after the first character starts a comment at the end of the line.
+  if (hash != std::string::npos) s.resize(hash);
+  std::memcpy(buffer, s.data(), s.size());
+  buffer[s.size()] = '\0';
+  return static_cast<int>(s.size());
+}
+
+namespace {
+
+// The first occurrence of `key` in `line` that starts on a character.
+std::size_t FindKey(const std::string& line, const std::string& key) {
+  for (std::size_t i = 0; i < line.size(); i += platform::SjisCharLength(line, i)) {
+    if (line.compare(i, key.size(), key) == 0) return i;
+  }
+  return std::string::npos;
+}
+
+// Upper-cases the single-byte letters a to z; second bytes of double-byte
+// characters are left alone.
+void UpperCaseSjis(std::string& text, std::size_t from) {
+  for (std::size_t i = from; i < text.size(); i += platform::SjisCharLength(text, i)) {
+    if (text[i] >= 'a' && text[i] <= 'z') text[i] = static_cast<char>(text[i] - 'a' + 'A');
+  }
+}
+
+enum class Key {
+  NetPath, LocalDrive, UserName, UserPasswd, WaitTime,
+  NoErrorDialog, DoMapping, MaxError, SmallStart, ExitTime,
+};
+
+struct KeyName {
+  Key key;
+  const char* name;
+};
+
+// The order the keys are looked for in a line.
+constexpr KeyName kKeys[] = {
+    {Key::NetPath, "NetPath"},       {Key::LocalDrive, "LocalDrive"},
+    {Key::UserName, "UserName"},     {Key::UserPasswd, "UserPasswd"},
+    {Key::WaitTime, "WaitTime"},     {Key::NoErrorDialog, "NoErrorDialog"},
+    {Key::DoMapping, "DoMapping"},   {Key::MaxError, "MaxError"},
+    {Key::SmallStart, "SmallStart"}, {Key::ExitTime, "ExitTime"},
+};
+
+class Reader {
+ public:
+  explicit Reader(RunningSettings& s) : s_(s) {}
+
+  void ProcessLine(std::string line) {
+    for (const KeyName& k : kKeys) {
+      const std::size_t at = FindKey(line, k.name);
+      if (at == std::string::npos) continue;
+      char value[FieldSize];
+      CopySettingValue(value, line.c_str() + at + std::strlen(k.name));
+      const std::string v(value);
+      switch (k.key) {
+        case Key::NetPath:
+          // Entries past the 26th have nowhere to go; their keys are ignored.
+          if (s_.EntryCount >= MaxEntries) {
+            overflow_ = true;
+            break;
+          }
+          ++s_.EntryCount;
+          SetField(s_.NetPath[Current()], v);
+          break;
+        case Key::LocalDrive:
+          if (EntryOpen()) SetField(s_.LocalDrive[Current()], v);
+          break;
+        case Key::UserName:
+          if (EntryOpen()) SetField(s_.UserName[Current()], v);
+          break;
+        case Key::UserPasswd:
+          if (EntryOpen()) {
+            // Decoded before it is stored: a text that fails to decode must
+            // not stay in the field as if it were the password.
+            const std::string plain = UnscramblePassword(v);
+            TextField& field = s_.UserPasswd[Current()];
+            field.fill('\0');
+            CopySettingValue(field.data(), plain.c_str());
+          }
+          break;
+        default:
+          // The value replaces the rest of the line, for the keys that follow.
+          line.resize(at);
+          line += v;
+          ApplyScalar(k.key, line, at);
+          break;
+      }
+    }
+  }
+
+ private:
+  int Current() const { return s_.EntryCount - 1; }
+  bool EntryOpen() const { return s_.EntryCount > 0 && !overflow_; }
+
+  void ApplyScalar(Key key, std::string& line, std::size_t valueAt) {
+    const std::string v = line.substr(valueAt);
+    switch (key) {
+      case Key::WaitTime:
+        if (EntryOpen()) {
+          const std::int32_t n = ConfigInteger(v);
+          s_.WaitTime[Current()] = n;
+          s_.Countdown[Current()] = n;
+        }
+        break;
+      case Key::MaxError:
+        if (EntryOpen()) s_.MaxError[Current()] = ConfigInteger(v);
+        break;
+      case Key::ExitTime:
+        s_.ExitTime = ConfigInteger(v);
+        break;
+      case Key::NoErrorDialog:
+      case Key::DoMapping:
+      case Key::SmallStart: {
+        UpperCaseSjis(line, valueAt);
+        if (line.compare(valueAt, std::string::npos, "TRUE") != 0) break;
+        bool& option = key == Key::NoErrorDialog ? s_.NoErrorDialog
+                       : key == Key::DoMapping   ? s_.DoMapping
+                                                 : s_.SmallStart;
+        option = true;
+        break;
+      }
+      default:
+        break;
+    }
+  }
+
+  RunningSettings& s_;
+  bool overflow_ = false;
+};
+
+void Reset(RunningSettings& s) {
+  for (int i = 0; i < MaxEntries; ++i) {
+    s.NetPath[i].fill('\0');
+    s.LocalDrive[i].fill('\0');
+    s.UserName[i].fill('\0');
+    s.UserPasswd[i].fill('\0');
+    s.Countdown[i] = 0;
+    s.MaxError[i] = 0;
+    s.ErrorCount[i] = 0;
+  }
+  s.DoMapping = false;
+  s.SmallStart = false;
+  s.NoErrorDialog = false;
+  s.EntryCount = 0;
+  s.ExitTime = 5;
+  s.SettingsOpen = false;
+  s.SavedTimer1Enabled = false;
+  s.SavedTimer2Enabled = false;
+  s.ConfigFileName = DefaultConfigFileName;
+}
+
+std::string LowerAscii(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+}  // namespace
+
+bool ConfigFileExists(const std::string& name) { return platform::FileOpensForReading(name); }
+
+void LoadSettings(RunningSettings& settings, const std::vector<std::string>& commandLine,
+                  platform::MessageBoxes& boxes) {
+  Reset(settings);
+  for (std::size_t i = 1; i < commandLine.size(); ++i) {
+    if (LowerAscii(commandLine[i]) == "-f") {
+      settings.ConfigFileName = i + 1 < commandLine.size() ? commandLine[i + 1] : std::string();
+    }
+  }
+  std::string contents;
+  if (!ConfigFileExists(settings.ConfigFileName) ||
+      !platform::ReadWholeFile(settings.ConfigFileName, contents)) {
+    boxes.Show(platform::ErrorBox("設定ファイルオープンエラー"));
+    return;
+  }
+  ReadSettingsText(settings, std::move(contents));
+}
+
+void ReadSettingsText(RunningSettings& settings, std::string contents) {
+  ConfigFile file(std::move(contents));
+  Reader reader(settings);
+  char buffer[LineBufferSize] = {};
+  while (ReadConfigLine(file, buffer) != 0) reader.ProcessLine(buffer);
+}
+
+void LoadSettings() {
+  platform::Services& services = platform::CurrentServices();
+  LoadSettings(Running(), services.CommandLine, *services.Boxes);
+}
+
+// ---- Writing ---------------------------------------------------------------
+
+std::string FormatSettings(const ConnectionSettings& s) {
+  std::string out;
+  auto line = [&out](const std::string& text) { out += text + "\r\n"; };
+  auto flag = [](bool b) { return std::string(b ? "True" : "False"); };
+  line("### DRIVLINK Config file");
+  line("DoMapping\t" + flag(s.DoMapping));
+  line("SmallStart\t" + flag(s.SmallStart));
+  line("NoErrorDialog\t" + flag(s.NoErrorDialog));
+  line("ExitTime\t" + std::to_string(s.ExitTime));
+  for (int i = 0; i < MaxEntries; ++i) {
+    if (FieldLength(s.NetPath[i]) == 0) continue;
+    line("# " + std::to_string(i + 1));
+    line("NetPath\t" + FieldText(s.NetPath[i]));
+    line("LocalDrive\t" + FieldText(s.LocalDrive[i]));
+    line("UserName\t" + FieldText(s.UserName[i]));
+    line("UserPasswd\t" + ScramblePassword(FieldText(s.UserPasswd[i])));
+    line("WaitTime\t" + std::to_string(s.WaitTime[i]));
+    line("MaxError\t" + std::to_string(s.MaxError[i]));
+  }
+  return out;
+}
+
+void SaveSettings(const std::string& path, const ConnectionSettings& settings) {
+  platform::WriteFileReplacing(path, FormatSettings(settings));
+}
+
+// ---- Password scrambling ---------------------------------------------------
+
+namespace {
+
+// "ひみつのかぎ・ここにあるよ☆" in Shift-JIS.
+constexpr unsigned char kScrambleKey[] = {
+    0x82, 0xD0, 0x82, 0xDD, 0x82, 0xC2, 0x82, 0xCC, 0x82, 0xA9, 0x82, 0xAC, 0x81, 0x45,
+    0x82, 0xB1, 0x82, 0xB1, 0x82, 0xC9, 0x82, 0xA0, 0x82, 0xE9, 0x82, 0xE6, 0x81, 0x99,
+};
+constexpr int kKeyLength = sizeof(kScrambleKey);
+static_assert(kKeyLength == MaxStorablePassword + 1);
+
+unsigned char DataByte(int k, unsigned char passwordByte) {
+  return static_cast<unsigned char>((kScrambleKey[k] + passwordByte + 2) & 0xFF);
+}
+
+}  // namespace
+
+std::string HexText(const std::string& text, int mode) {
+  const std::string in = text.substr(0, text.find('\0'));
+  std::string out;
+  if (mode == 1) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    for (unsigned char b : in) {
+      out += kDigits[b / 16];
+      out += kDigits[b % 16];
+    }
+    return out;
+  }
+  for (std::size_t i = 0; i < in.size(); i += 2) {
+    out += static_cast<char>(ConfigInteger("$" + in.substr(i, 2)) & 0xFF);
+  }
+  return out;
+}
+
+std::string ScramblePassword(const std::string& password) {
+  const std::string p = password.substr(0, password.find('\0'));
+  const std::size_t length = p.size();
+  if (length == 0) return {};
+  std::string s(kKeyLength, '\0');
+  s[0] = static_cast<char>((length + kScrambleKey[0] + 2) & 0xFF);
+  for (int k = 1; k < kKeyLength; ++k) {
+    unsigned char b = DataByte(k, static_cast<unsigned char>(p[(k - 1) % length]));
+    if (b == 0) b = 0xFF;
+    s[k] = static_cast<char>(b);
+  }
+  return HexText(s, 1);  // HexText stops at a zero length byte: empty then
+}
+
+std::string UnscramblePassword(const std::string& text) {
+  const std::string b = HexText(text, 0);
+  if (b.empty() || b[0] == '\0') return {};
+  const int length = (static_cast<unsigned char>(b[0]) - 2 - kScrambleKey[0]) & 0xFF;
+  // A damaged or hand-made text may claim more bytes than it holds.
+  const int available = std::min<int>(static_cast<int>(b.size()) - 1, MaxStorablePassword);
+  const int n = std::min(length, available);
+  std::string p;
+  for (int i = 1; i <= n; ++i) {
+    unsigned char c = static_cast<unsigned char>(b[i]);
+    if (c == 0xFF) c = 0;
+    p += static_cast<char>((c - 2 - kScrambleKey[i]) & 0xFF);
+  }
+  return p.substr(0, p.find('\0'));
+}
+
+PasswordProblem CheckPasswordStorable(const std::string& password) {
+  if (password.size() > MaxStorablePassword) return PasswordProblem::TooLong;
+  if (password.find_first_of(" \t") != std::string::npos) return PasswordProblem::Blank;
+  if (password.empty()) return PasswordProblem::None;
+  if (((password.size() + kScrambleKey[0] + 2) & 0xFF) == 0) return PasswordProblem::UnstoredByte;
+  // Only the first L data bytes are read back.
+  for (std::size_t i = 0; i < password.size(); ++i) {
+    if (DataByte(static_cast<int>(i) + 1, static_cast<unsigned char>(password[i])) == 0xFF) {
+      return PasswordProblem::UnstoredByte;
+    }
+  }
+  return PasswordProblem::None;
+}
+
+}  // namespace DefUnit

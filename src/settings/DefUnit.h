@@ -1,0 +1,139 @@
+// The settings store: the running settings of the process, the configuration
+// file's reader and writer, and the scrambling of stored passwords.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/Services.h"
+
+namespace DefUnit {
+
+constexpr int MaxEntries = 26;
+constexpr int FieldSize = 257;       // 256 bytes of Shift-JIS text and a zero byte
+constexpr int MaxFieldText = FieldSize - 1;
+constexpr int LineBufferSize = 257;  // a configuration line: 256 bytes and a zero byte
+
+// A text field: Shift-JIS text ending at the first zero byte.
+using TextField = std::array<char, FieldSize>;
+using TextArray = std::array<TextField, MaxEntries>;
+using IntArray = std::array<std::int32_t, MaxEntries>;
+
+// The process-wide variables of the unit, in their order.
+struct RunningSettings {
+  TextArray NetPath{};
+  TextArray LocalDrive{};
+  TextArray UserName{};
+  TextArray UserPasswd{};
+  IntArray Countdown{};
+  IntArray WaitTime{};
+  IntArray MaxError{};
+  IntArray ErrorCount{};
+  bool DoMapping = false;
+  bool SmallStart = false;
+  std::int32_t ExitTime = 5;
+  std::int32_t EntryCount = 0;
+  bool SettingsOpen = false;
+  bool SavedTimer1Enabled = false;
+  bool SavedTimer2Enabled = false;
+  bool NoErrorDialog = false;
+  std::string ConfigFileName = "ConfFile.dat";
+  bool HoldShiftKey = false;
+};
+
+// The settings dialog's working copy: what SaveSettings writes.
+struct ConnectionSettings {
+  TextArray NetPath{};
+  TextArray LocalDrive{};
+  TextArray UserName{};
+  TextArray UserPasswd{};
+  IntArray WaitTime{};
+  IntArray MaxError{};
+  bool DoMapping = false;
+  bool SmallStart = false;
+  std::int32_t ExitTime = 5;
+  bool NoErrorDialog = false;
+};
+
+// The one instance of the running settings.
+RunningSettings& Running();
+
+extern const char* const DefaultConfigFileName;  // "ConfFile.dat"
+
+// Resets `settings`, takes "-f" from `commandLine` (the program's path first)
+// and reads the configuration file. A file that does not open is reported
+// with a box through `boxes`; a value that is not a number throws
+// platform::EConvertError with the settings read so far left in place.
+void LoadSettings(RunningSettings& settings, const std::vector<std::string>& commandLine,
+                  platform::MessageBoxes& boxes);
+// The same on the running settings and the program's own services.
+void LoadSettings();
+// The reading part of LoadSettings: the lines of a file's `contents` into
+// `settings`, which the caller has reset.
+void ReadSettingsText(RunningSettings& settings, std::string contents);
+
+// Writes `settings` to `path`, replacing an existing file in one step.
+// Throws platform::EInOutError; the old file is then unchanged.
+void SaveSettings(const std::string& path, const ConnectionSettings& settings);
+// The bytes SaveSettings writes.
+std::string FormatSettings(const ConnectionSettings& settings);
+
+bool ConfigFileExists(const std::string& name);
+
+// Line source for ReadConfigLine: a file's bytes and a read position.
+class ConfigFile {
+ public:
+  explicit ConfigFile(std::string contents) : data_(std::move(contents)) {}
+  bool AtEnd() const { return pos_ >= data_.size(); }
+  // The next line without its line end (LF, or CR LF); empty at the end.
+  std::string ReadLine();
+
+ private:
+  std::string data_;
+  std::size_t pos_ = 0;
+};
+
+// Hands the next line that is not a comment to the reader: copies it into
+// `buffer` (LineBufferSize bytes) and returns its length; 0 ends the reading.
+int ReadConfigLine(ConfigFile& file, char* buffer);
+
+// Copies `source` without its spaces and TABs into `destination` (room for
+// `destinationSize` bytes including the zero byte) and returns the bytes
+// stored. Reads at most 1024 bytes of `source`.
+int CopySettingValue(char* destination, const char* source, int destinationSize = FieldSize);
+
+int FieldLength(const TextField& field);
+std::string FieldText(const TextField& field);
+// Stores `text` into `field`, cut at a character boundary to fit.
+void SetField(TextField& field, const std::string& text);
+
+// The integer value of a configuration text: optional sign, decimal digits,
+// or hexadecimal digits after "$", "x", "X", "0x" or "0X"; the whole text
+// must be used. The low 32 bits are kept. Throws platform::EConvertError.
+std::int32_t ConfigInteger(const std::string& text);
+
+// ---- Password scrambling ---------------------------------------------------
+
+constexpr int MaxStorablePassword = 27;
+
+std::string ScramblePassword(const std::string& password);
+// Throws platform::EConvertError for a text that is not hexadecimal.
+std::string UnscramblePassword(const std::string& text);
+// mode 1: bytes to upper-case hexadecimal digits; otherwise digits to bytes.
+std::string HexText(const std::string& text, int mode);
+
+// Why a password would not read back as it was typed.
+enum class PasswordProblem {
+  None,
+  TooLong,      // more than 27 bytes: the file keeps only 27
+  UnstoredByte, // a byte whose scrambled form reads back as another byte
+  Blank,        // a space or TAB: the reader drops them
+};
+PasswordProblem CheckPasswordStorable(const std::string& password);
+inline bool PasswordStorable(const std::string& password) {
+  return CheckPasswordStorable(password) == PasswordProblem::None;
+}
+
+}  // namespace DefUnit

@@ -1,0 +1,42 @@
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+#include "platform/Codec.h"
+#include "platform/Errors.h"
+
+using namespace platform;
+
+TEST(ErrorBoxText, AddsAFullStopUnlessTheLastCharacterSortsAtOrBeforeIt) {
+  EXPECT_EQ(ErrorBoxText("'abc' は整数ではありません"), "'abc' は整数ではありません.");
+  EXPECT_EQ(ErrorBoxText("done."), "done.");
+  EXPECT_EQ(ErrorBoxText("a-"), "a-");
+  EXPECT_EQ(ErrorBoxText("a "), "a ");
+  EXPECT_EQ(ErrorBoxText("a/"), "a/.");
+  EXPECT_EQ(ErrorBoxText("接続終了。"), "接続終了。.");
+  EXPECT_EQ(ErrorBoxText(""), "");
+}
+
+TEST(InOutErrors, CarryTheUsersMessage) {
+  EXPECT_STREQ(InOutErrorFromErrno(EACCES).what(), "ファイルへのアクセスが拒否されました");
+  EXPECT_STREQ(InOutErrorFromErrno(ENOSPC).what(), "ディスクがいっぱいです");
+  EXPECT_STREQ(InOutErrorFromErrno(EIO).what(), "I/O エラー (5)");
+  EXPECT_STREQ(NotAnInteger("\x82\xA0").what(), "'あ' は整数ではありません");
+}
+
+TEST(Codec, Cp932Semantics) {
+  // The characters where code page 932 and plain Shift-JIS differ.
+  EXPECT_EQ(Utf8ToSjis("～－①"), "\x81\x60\x81\x7C\x87\x40");
+  EXPECT_EQ(SjisToUtf8("\x81\x60\x81\x7C\x87\x40"), "～－①");
+  EXPECT_EQ(SjisToUtf8("\\\\srv\\\x8B\xA4\x97\x4C"), "\\\\srv\\共有");
+  EXPECT_EQ(SjisToUtf8("\x95\x5C"), "表") << "0x5C as a second byte";
+  EXPECT_EQ(SjisToUtf8("a\x82"), "a\xEF\xBF\xBD") << "a lone lead byte does not fail";
+  EXPECT_EQ(Utf8ToSjis("a\xFF" "b"), "a?b");
+}
+
+TEST(Codec, CutsAtCharacterBoundaries) {
+  EXPECT_EQ(CutSjis("ab\x82\xA0", 3), "ab");
+  EXPECT_EQ(CutSjis("ab\x82\xA0", 4), "ab\x82\xA0");
+  EXPECT_EQ(CutSjis("\x95\x5C\x5C", 2), "\x95\x5C");
+  EXPECT_EQ(CutSjis("abc", 10), "abc");
+}

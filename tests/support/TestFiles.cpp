@@ -1,0 +1,52 @@
+#include "support/TestFiles.h"
+
+#include <atomic>
+#include <fstream>
+#include <iterator>
+
+#include <unistd.h>
+
+namespace testsupport {
+
+TempDir::TempDir() {
+  static std::atomic<int> counter{0};
+  path_ = std::filesystem::temp_directory_path() /
+          ("kayoiji-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+  std::filesystem::remove_all(path_);
+  std::filesystem::create_directories(path_);
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+std::string TempDir::Write(const std::string& name, const std::string& bytes) const {
+  const std::string path = File(name);
+  std::ofstream out(path, std::ios::binary);
+  out << bytes;
+  return path;
+}
+
+std::vector<std::string> TempDir::Names() const {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(path_)) {
+    names.push_back(e.path().filename().string());
+  }
+  return names;
+}
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+platform::BoxAnswer RecordingBoxes::Show(const platform::Box& box) {
+  Shown.push_back(box);
+  if (Answers.empty()) return platform::BoxAnswer::Ok;
+  const platform::BoxAnswer a = Answers.front();
+  Answers.erase(Answers.begin());
+  return a;
+}
+
+}  // namespace testsupport
