@@ -1,0 +1,207 @@
+#include "connect/ConnectUnit.h"
+
+#include <algorithm>
+
+namespace Connection {
+
+const char* const TitleAtRest = " Kayoiji";
+const char* const TitleConnecting = "*Kayoiji [接続中]";
+const char* const TitleRetryWait = " Kayoiji [再試行待ち]";
+const char* const TitleEnding = " Kayoiji [終了処理中]";
+
+namespace {
+constexpr std::uint32_t kProbeAttributeMask = 63;  // every kind of entry
+}
+
+std::string ConnectErrorMessage(std::uint32_t code) {
+  switch (code) {
+    case 0: return "";
+    case 5: return "アクセスが拒否されました。";
+    case 66: return "デバイスタイプが一致しません。";
+    case 67: return "接続先が見つかりません。";
+    case 85: return "既に接続されています。";
+    case 86: return "パスワードエラーです。";
+    case 170: return "接続先、ないし経路がBusyです。";
+    case 1200: return "ローカルドライブ名が不正です。";
+    case 1202: return "既に別名で接続されているようです。";
+    case 1203: return "ネットワーク接続が開始出来ないか、接続先が見つかりません。";
+    case 1204: return "接続先と値が一致しません。";
+    case 1205: return "ユーザー情報をオープン出来ませでした。";
+    case 1206: return "ユーザー情報が不正です。";
+    case 1208: return "ネットワークエラーです。";
+    case 1222: return "ネットワーク接続が出来ません。";
+    case 1223: return "接続は取り消されました。";
+    default: return "原因不明なエラーが発生しました。";
+  }
+}
+
+std::uint32_t AttemptConnection(platform::Services& services, bool holdShiftKey,
+                                const AttemptRequest& request,
+                                const std::function<void()>& announce) {
+  platform::Application& app = *services.App;
+  platform::NetworkService& network = *services.Network;
+
+  app.ProcessMessages();
+  // The probe wakes a sleeping path before the call; its outcome is unused.
+  const std::intptr_t search = network.ProbeOpen(request.RemoteName + "\\*.*", kProbeAttributeMask);
+  app.ProcessMessages();
+  if (search != 0) network.ProbeClose(search);
+  app.ProcessMessages();
+
+  platform::NetResource resource;
+  resource.dwType = 0;  // RESOURCETYPE_ANY
+  resource.LocalName = request.LocalName;
+  resource.RemoteName = request.RemoteName;
+
+  app.SetTitle(TitleConnecting);
+  if (announce) announce();
+  app.ProcessMessages();
+
+  if (holdShiftKey) services.Keys->KeybdEvent(platform::VK_SHIFT_KEY, 0, 0, 0);
+  const std::uint32_t code =
+      network.AddConnection(resource, request.Password, request.UserName, 0);
+  app.ProcessMessages();
+  if (holdShiftKey) {
+    services.Keys->KeybdEvent(platform::VK_SHIFT_KEY, 0, platform::KEYEVENTF_KEYUP_FLAG, 0);
+  }
+  return code;
+}
+
+int ConnectEntry(DefUnit::RunningSettings& settings, platform::Services& services,
+                 MainView& view, int index) {
+  const bool showBox = !view.NoErrorTicked();
+
+  DefUnit::TextField& path = settings.NetPath[static_cast<std::size_t>(index)];
+  const int length = DefUnit::FieldLength(path);
+  if (length > 0 && path[static_cast<std::size_t>(length - 1)] == '\\') {
+    path[static_cast<std::size_t>(length - 1)] = '\0';
+  }
+
+  AttemptRequest request;
+  request.RemoteName = DefUnit::FieldText(path);
+  request.LocalName = DefUnit::FieldText(settings.LocalDrive[static_cast<std::size_t>(index)]);
+  request.UserName = DefUnit::FieldText(settings.UserName[static_cast<std::size_t>(index)]);
+  request.Password = DefUnit::FieldText(settings.UserPasswd[static_cast<std::size_t>(index)]);
+
+  const std::uint32_t code = AttemptConnection(services, settings.HoldShiftKey, request,
+                                               [&view] { view.SetStateText("接続処理中"); });
+  std::string message = ConnectErrorMessage(code);
+  const int result = code == 0 ? 0 : -1;
+
+  if (message.empty()) {
+    message = "接続終了。";
+  } else if (showBox) {
+    services.Boxes->Show(platform::ErrorBox(message));
+  }
+  services.App->SetTitle(TitleAtRest);
+  view.SetPathText(request.RemoteName);
+  view.SetStateText(message);
+  return result;
+}
+
+bool DecideHoldShiftKey(platform::OsIdentity* os) {
+  if (os == nullptr) return false;
+  const platform::OsVersion v = os->Version();
+  return v.PlatformId == 2 && v.MajorVersion == 5;
+}
+
+std::uint32_t ExitInterval(std::int32_t exitTime) {
+  // 2147483 s is the most whole seconds whose milliseconds fit a signed
+  // 32-bit interval; a negative time ends at once, like 0.
+  const std::int32_t seconds = std::clamp<std::int32_t>(exitTime, 0, 2147483);
+  return seconds == 0 ? 1u : static_cast<std::uint32_t>(seconds) * 1000u;
+}
+
+ConnectionRun::ConnectionRun(DefUnit::RunningSettings& settings, platform::Services& services,
+                             MainView& view, RunTimer& timer1, RunTimer& timer2)
+    : settings_(settings), services_(services), view_(view), timer1_(timer1), timer2_(timer2) {}
+
+void ConnectionRun::Prepare() {
+  if (settings_.DoMapping) {
+    timer1_.SetEnabled(true);
+    view_.SetStateText("接続待ち");
+  }
+  view_.SetNoErrorTicked(settings_.NoErrorDialog);
+  timer2_.SetInterval(ExitInterval(settings_.ExitTime));
+  timer2_.SetEnabled(false);
+}
+
+// An attempt pumps messages and may wait in a box, so a tick or a click can
+// arrive in the middle of a pass. It must not start a second pass over the
+// same entries (the entry under attempt is still due): it is remembered and
+// run once the current pass has returned.
+void ConnectionRun::Tick() {
+  if (busy_) {
+    tickDeferred_ = true;
+    return;
+  }
+  busy_ = true;
+  TickPass();
+  RunDeferred();
+}
+
+void ConnectionRun::ConnectNow() {
+  if (busy_) {
+    connectNowDeferred_ = true;
+    return;
+  }
+  busy_ = true;
+  ConnectNowPass();
+  RunDeferred();
+}
+
+void ConnectionRun::RunDeferred() {
+  while (tickDeferred_ || connectNowDeferred_) {
+    if (tickDeferred_) {
+      tickDeferred_ = false;
+      // A tick only counts while the run is still going.
+      if (timer1_.Enabled()) TickPass();
+    } else {
+      connectNowDeferred_ = false;
+      ConnectNowPass();
+    }
+  }
+  busy_ = false;
+}
+
+void ConnectionRun::TickPass() {
+  int finished = 0;
+  const int count = std::clamp<int>(settings_.EntryCount, 0, DefUnit::MaxEntries);
+  for (int i = 0; i < count; ++i) {
+    std::int32_t& countdown = settings_.Countdown[static_cast<std::size_t>(i)];
+    if (countdown == -1) {
+      ++finished;
+    } else if (countdown == 0) {
+      if (ConnectEntry(settings_, services_, view_, i) == -1) {
+        std::int32_t& errors = settings_.ErrorCount[static_cast<std::size_t>(i)];
+        ++errors;
+        if (errors < settings_.MaxError[static_cast<std::size_t>(i)]) {
+          countdown = settings_.WaitTime[static_cast<std::size_t>(i)];
+          services_.App->SetTitle(TitleRetryWait);
+        } else {
+          countdown = -1;
+        }
+      } else {
+        countdown = -1;
+      }
+    } else {
+      // Wraps instead of overflowing for a wait far below -1.
+      countdown = static_cast<std::int32_t>(static_cast<std::uint32_t>(countdown) - 1u);
+    }
+  }
+  if (finished == count) {
+    timer1_.SetEnabled(false);
+    timer2_.SetEnabled(true);
+    services_.App->SetTitle(TitleEnding);
+  }
+}
+
+void ConnectionRun::ConnectNowPass() {
+  const int count = std::clamp<int>(settings_.EntryCount, 0, DefUnit::MaxEntries);
+  for (int i = 0; i < count; ++i) ConnectEntry(settings_, services_, view_, i);
+  timer2_.SetEnabled(true);
+}
+
+void ConnectionRun::ExitTimerFired() { services_.App->Terminate(); }
+
+}  // namespace Connection

@@ -1,0 +1,107 @@
+// The connection engine: connecting one share, the message for a platform
+// result, and the timed run over all connections with its automatic exit.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/Services.h"
+#include "settings/DefUnit.h"
+
+namespace Connection {
+
+// What the engine sees of the main window.
+class MainView {
+ public:
+  virtual ~MainView() = default;
+  // The ignore-errors check box ("エラーを無視する。").
+  virtual bool NoErrorTicked() const = 0;
+  virtual void SetNoErrorTicked(bool ticked) = 0;
+  virtual void SetStateText(const std::string& utf8) = 0;
+  // The remote path, as the Shift-JIS bytes stored in the settings.
+  virtual void SetPathText(const std::string& sjis) = 0;
+};
+
+// A timer of the main window as the run drives it.
+class RunTimer {
+ public:
+  virtual ~RunTimer() = default;
+  virtual bool Enabled() const = 0;
+  // Enabling an enabled timer changes nothing; enabling a disabled one
+  // starts a full interval.
+  virtual void SetEnabled(bool enabled) = 0;
+  virtual void SetInterval(std::uint32_t milliseconds) = 0;
+};
+
+// The title texts of the progress display.
+extern const char* const TitleAtRest;       // " Kayoiji"
+extern const char* const TitleConnecting;   // "*Kayoiji [接続中]"
+extern const char* const TitleRetryWait;    // " Kayoiji [再試行待ち]"
+extern const char* const TitleEnding;       // " Kayoiji [終了処理中]"
+
+// The message for a platform result code; empty for 0.
+std::string ConnectErrorMessage(std::uint32_t code);
+
+// One connection request as the user or the settings give it (Shift-JIS).
+struct AttemptRequest {
+  std::string RemoteName;
+  std::string LocalName;
+  std::string UserName;
+  std::string Password;
+};
+
+// The steps every connection attempt shares: pump, probe the path, set the
+// busy title, run `announce`, pump, press Shift if asked, call the platform,
+// pump, release Shift. Returns the platform's code.
+std::uint32_t AttemptConnection(platform::Services& services, bool holdShiftKey,
+                                const AttemptRequest& request,
+                                const std::function<void()>& announce);
+
+// Connects entry `index` of `settings`; 0 when connected, -1 when not.
+int ConnectEntry(DefUnit::RunningSettings& settings, platform::Services& services,
+                 MainView& view, int index);
+
+// True when the system reports the platform and version that need Shift
+// held during a connection call (NT, major version 5).
+bool DecideHoldShiftKey(platform::OsIdentity* os);
+
+// The exit delay in milliseconds for `exitTime` seconds: clamped to what a
+// 32-bit millisecond interval can hold, and at least 1 ms.
+std::uint32_t ExitInterval(std::int32_t exitTime);
+
+// The once-a-second run, connect-now and the automatic exit.
+class ConnectionRun {
+ public:
+  ConnectionRun(DefUnit::RunningSettings& settings, platform::Services& services,
+                MainView& view, RunTimer& timer1, RunTimer& timer2);
+
+  // After the settings are loaded: start the run when asked, set the check
+  // box, give the exit timer its interval.
+  void Prepare();
+  // One tick of Timer1.
+  void Tick();
+  // The "接続" button: every loaded entry at once, then the exit delay.
+  void ConnectNow();
+  // Timer2: the program ends.
+  void ExitTimerFired();
+
+  // True while a pass over the entries is under way.
+  bool Busy() const { return busy_; }
+
+ private:
+  void TickPass();
+  void ConnectNowPass();
+  void RunDeferred();
+
+  DefUnit::RunningSettings& settings_;
+  platform::Services& services_;
+  MainView& view_;
+  RunTimer& timer1_;
+  RunTimer& timer2_;
+  bool busy_ = false;
+  bool tickDeferred_ = false;
+  bool connectNowDeferred_ = false;
+};
+
+}  // namespace Connection

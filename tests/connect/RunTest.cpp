@@ -1,0 +1,197 @@
+#include <gtest/gtest.h>
+
+#include "connect/ConnectUnit.h"
+#include "support/ScriptedPlatform.h"
+
+using namespace Connection;
+using testsupport::FakeTimer;
+using testsupport::ScriptedPlatform;
+
+namespace {
+
+struct RunFixture {
+  explicit RunFixture(int entries = 0) {
+    settings.DoMapping = true;
+    settings.EntryCount = entries;
+    for (int i = 0; i < entries; ++i) {
+      DefUnit::SetField(settings.NetPath[i], "\\\\srv\\s" + std::to_string(i));
+      DefUnit::SetField(settings.LocalDrive[i], std::string(1, static_cast<char>('K' + i)) + ":");
+    }
+  }
+  void SetEntry(int i, std::int32_t wait, std::int32_t maxError) {
+    settings.WaitTime[i] = wait;
+    settings.Countdown[i] = wait;
+    settings.MaxError[i] = maxError;
+  }
+  // Ticks as Timer1 would deliver them while it is enabled.
+  int TicksUntilEnd(int limit) {
+    for (int tick = 1; tick <= limit; ++tick) {
+      if (!timer1.enabled) return -1;
+      titlesBefore.push_back(p.CurrentTitle);
+      run.Tick();
+      if (!timer1.enabled) return tick;
+    }
+    return 0;
+  }
+  DefUnit::RunningSettings settings;
+  ScriptedPlatform p;
+  FakeTimer timer1, timer2;
+  ConnectionRun run{settings, p.Services(), p, timer1, timer2};
+  std::vector<std::string> titlesBefore;
+};
+
+}  // namespace
+
+TEST(ConnectionRun, PrepareStartsTheRunAndSetsTheExitDelay) {
+  RunFixture f;
+  f.settings.NoErrorDialog = true;
+  f.settings.ExitTime = 7;
+  f.timer2.enabled = true;
+  f.run.Prepare();
+  EXPECT_TRUE(f.timer1.enabled);
+  EXPECT_EQ(f.p.StateText, "接続待ち");
+  EXPECT_TRUE(f.p.Ticked);
+  EXPECT_EQ(f.timer2.interval, 7000u);
+  EXPECT_FALSE(f.timer2.enabled);
+
+  RunFixture idle;
+  idle.settings.DoMapping = false;
+  idle.p.Ticked = true;
+  idle.run.Prepare();
+  EXPECT_FALSE(idle.timer1.enabled);
+  EXPECT_EQ(idle.p.StateText, "待機中");
+  EXPECT_FALSE(idle.p.Ticked);
+}
+
+TEST(ConnectionRun, ExitIntervalIsClamped) {
+  EXPECT_EQ(ExitInterval(0), 1u);
+  EXPECT_EQ(ExitInterval(-5), 1u);
+  EXPECT_EQ(ExitInterval(5), 5000u);
+  EXPECT_EQ(ExitInterval(2147483), 2147483000u);
+  EXPECT_EQ(ExitInterval(2147484), 2147483000u);
+  EXPECT_EQ(ExitInterval(2147483647), 2147483000u);
+}
+
+TEST(ConnectionRun, FailingEntryIsTriedMaxErrorTimesThenTheRunEnds) {
+  RunFixture f(1);
+  f.SetEntry(0, 2, 3);
+  f.p.DefaultAddCode = 1203;
+  f.p.Ticked = true;
+  f.run.Prepare();
+  std::vector<int> attemptTicks;
+  int end = 0;
+  for (int tick = 1; tick <= 12 && f.timer1.enabled; ++tick) {
+    const int before = f.p.AddCount();
+    f.run.Tick();
+    if (f.p.AddCount() != before) attemptTicks.push_back(tick);
+    if (tick == 3 || tick == 6) {
+      EXPECT_EQ(f.p.CurrentTitle, " Kayoiji [再試行待ち]") << tick;
+    }
+    if (tick == 9) {
+      EXPECT_EQ(f.p.CurrentTitle, " Kayoiji") << "given up: no retry title";
+    }
+    if (!f.timer1.enabled) end = tick;
+  }
+  EXPECT_EQ(attemptTicks, (std::vector<int>{3, 6, 9}));
+  EXPECT_EQ(end, 10);
+  EXPECT_EQ(f.p.CurrentTitle, " Kayoiji [終了処理中]");
+  EXPECT_TRUE(f.timer2.enabled);
+  EXPECT_EQ(f.settings.ErrorCount[0], 3);
+  f.run.ExitTimerFired();
+  EXPECT_TRUE(f.p.Terminated);
+}
+
+TEST(ConnectionRun, EndsWithoutEntriesAndSkipsWaitMinusOne) {
+  RunFixture none;
+  none.run.Prepare();
+  EXPECT_EQ(none.TicksUntilEnd(5), 1);
+  EXPECT_EQ(none.p.CurrentTitle, " Kayoiji [終了処理中]");
+
+  RunFixture skip(2);
+  skip.SetEntry(0, -1, 3);
+  skip.SetEntry(1, 0, 1);
+  skip.run.Prepare();
+  EXPECT_EQ(skip.TicksUntilEnd(5), 2);
+  EXPECT_EQ(skip.p.AddCount(), 1);
+  EXPECT_EQ(skip.p.Requests[0].LocalName, "L:");
+
+  RunFixture never(1);
+  never.SetEntry(0, -3, 1);
+  never.run.Prepare();
+  EXPECT_EQ(never.TicksUntilEnd(50), 0) << "a wait below -1 keeps the run going";
+  EXPECT_EQ(never.p.AddCount(), 0);
+}
+
+TEST(ConnectionRun, MaxErrorZeroOrOneGivesOneAttempt) {
+  for (std::int32_t maxError : {-2, 0, 1}) {
+    RunFixture f(1);
+    f.SetEntry(0, 0, maxError);
+    f.p.DefaultAddCode = 67;
+    f.p.Ticked = true;
+    f.run.Prepare();
+    f.TicksUntilEnd(10);
+    EXPECT_EQ(f.p.AddCount(), 1) << maxError;
+  }
+}
+
+TEST(ConnectionRun, ConnectNowAttemptsEveryEntryAndStartsTheExitDelayOnce) {
+  RunFixture f(3);
+  f.settings.DoMapping = false;
+  f.SetEntry(0, 5, 1);
+  f.SetEntry(1, -1, 1);
+  f.SetEntry(2, 0, 1);
+  f.p.AddCodes = {0, 85, 0};
+  f.p.Ticked = true;
+  f.run.Prepare();
+  f.run.ConnectNow();
+  EXPECT_EQ(f.p.AddCount(), 3);
+  EXPECT_EQ(f.p.StateText, "接続終了。");
+  EXPECT_TRUE(f.timer2.enabled);
+  EXPECT_EQ(f.settings.Countdown[0], 5) << "the run's state is untouched";
+  EXPECT_EQ(f.settings.ErrorCount[1], 0);
+  f.run.ConnectNow();
+  EXPECT_EQ(f.timer2.starts, 1) << "a running exit delay goes on unchanged";
+}
+
+TEST(ConnectionRun, TicksAndClicksDuringAnAttemptAreDeferredNotNested) {
+  RunFixture f(2);
+  f.SetEntry(0, 0, 1);
+  f.SetEntry(1, 1, 1);
+  f.p.Ticked = true;
+  f.run.Prepare();
+  int depth = 0, maxDepth = 0, nestedTicks = 0;
+  f.p.DuringAdd = [&] {
+    maxDepth = std::max(maxDepth, ++depth);
+    if (nestedTicks++ == 0) {
+      // A tick and a click that arrive while the first entry is connecting.
+      f.run.Tick();
+      f.run.ConnectNow();
+      EXPECT_EQ(f.p.AddCount(), 1) << "nothing runs inside the attempt";
+    }
+    --depth;
+  };
+  f.run.Tick();
+  EXPECT_EQ(maxDepth, 1);
+  // The first tick attempted entry 0; the deferred tick then attempted
+  // entry 1 (its one-second wait passed), and the click attempted both.
+  ASSERT_EQ(f.p.AddCount(), 4);
+  EXPECT_EQ(f.p.Requests[1].LocalName, "L:");
+  EXPECT_EQ(f.settings.Countdown[0], -1);
+  EXPECT_EQ(f.settings.Countdown[1], -1);
+  EXPECT_TRUE(f.timer2.enabled);
+  EXPECT_FALSE(f.run.Busy());
+}
+
+TEST(ConnectionRun, ADeferredTickIsDroppedWhenTheRunWasStoppedMeanwhile) {
+  RunFixture f(1);
+  f.SetEntry(0, 0, 1);
+  f.p.Ticked = true;
+  f.run.Prepare();
+  f.p.DuringAdd = [&] {
+    f.run.Tick();
+    f.timer1.enabled = false;  // e.g. the settings dialog paused the run
+  };
+  f.run.Tick();
+  EXPECT_EQ(f.p.AddCount(), 1);
+  EXPECT_EQ(f.settings.Countdown[0], -1);
+}

@@ -1,0 +1,96 @@
+// A scripted stand-in for the platform: network, keyboard, OS identity, the
+// application object, message boxes and the main window's view. Every call
+// goes into one log, in order, so tests can check sequences; hooks let a
+// test run code inside a pump, a box or the connection call (re-entrancy).
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "connect/ConnectUnit.h"
+#include "platform/Services.h"
+
+namespace testsupport {
+
+class ScriptedPlatform : public platform::NetworkService,
+                         public platform::Keyboard,
+                         public platform::OsIdentity,
+                         public platform::Application,
+                         public platform::MessageBoxes,
+                         public Connection::MainView {
+ public:
+  ScriptedPlatform();
+
+  // The services record with everything wired to this double.
+  platform::Services& Services() { return services_; }
+
+  // ---- script ----
+  std::deque<std::uint32_t> AddCodes;  // codes for the next AddConnection calls
+  std::uint32_t DefaultAddCode = 0;    // once AddCodes is empty
+  std::intptr_t ProbeHandle = 1;       // 0: the probe opens no search
+  platform::OsVersion OsVersionValue;
+  std::function<void()> DuringAdd;     // runs inside AddConnection
+  std::function<void()> DuringPump;    // runs inside ProcessMessages
+  std::function<void()> DuringBox;     // runs while a box is open
+  std::deque<platform::BoxAnswer> BoxAnswers;
+
+  // ---- record ----
+  std::vector<std::string> Log;
+  std::vector<platform::NetResource> Requests;
+  std::vector<platform::Box> Boxes;
+  std::string CurrentTitle;
+  std::string StateText = "待機中";
+  std::string PathText;
+  bool Ticked = false;
+  bool Terminated = false;
+  int AddCount() const { return static_cast<int>(Requests.size()); }
+
+  // NetworkService
+  std::uint32_t AddConnection(const platform::NetResource& request, const std::string& password,
+                              const std::string& userName, std::uint32_t flags) override;
+  std::uint32_t CancelConnection(const std::string& localName, std::uint32_t flags,
+                                 bool force) override;
+  std::intptr_t ProbeOpen(const std::string& pattern, std::uint32_t attributeMask) override;
+  void ProbeClose(std::intptr_t handle) override;
+  // Keyboard
+  void KeybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags,
+                  std::uintptr_t extraInfo) override;
+  // OsIdentity
+  platform::OsVersion Version() override { return OsVersionValue; }
+  // Application
+  std::string Title() const override { return CurrentTitle; }
+  void SetTitle(const std::string& title) override;
+  void ProcessMessages() override;
+  void Terminate() override;
+  void Minimize() override { Log.push_back("minimize"); }
+  // MessageBoxes
+  platform::BoxAnswer Show(const platform::Box& box) override;
+  // MainView
+  bool NoErrorTicked() const override { return Ticked; }
+  void SetNoErrorTicked(bool ticked) override { Ticked = ticked; }
+  void SetStateText(const std::string& utf8) override;
+  void SetPathText(const std::string& sjis) override;
+
+ private:
+  platform::Services services_;
+  int pumpDepth_ = 0;
+};
+
+// A timer that only remembers what it was told.
+class FakeTimer : public Connection::RunTimer {
+ public:
+  bool Enabled() const override { return enabled; }
+  void SetEnabled(bool e) override {
+    if (e && !enabled) ++starts;
+    enabled = e;
+  }
+  void SetInterval(std::uint32_t ms) override { interval = ms; }
+  bool enabled = false;
+  std::uint32_t interval = 0;
+  int starts = 0;  // how often a full interval was started
+};
+
+}  // namespace testsupport
