@@ -6,6 +6,7 @@
 #include "mainwindow/Unit1.h"
 #include "platform/qt/Application.h"
 #include "platform/qt/MessageBoxes.h"
+#include "settings/DefUnit.h"
 
 int main(int argc, char** argv) {
   platform::qt::KayoijiApplication app(argc, argv);
@@ -19,10 +20,14 @@ int main(int argc, char** argv) {
 
   app.SetTitle("Kayoiji");
 
-  TfrmMain frmMain;
+  TfrmMain frmMain(DefUnit::Running(), services);
   app.SetMainWindow(&frmMain);
   app.RunHandled([&] { frmMain.FormCreate(); });
 
-  frmMain.show();
+  if (frmMain.windowState() & Qt::WindowMinimized) {
+    frmMain.showMinimized();
+  } else {
+    frmMain.show();
+  }
   return app.exec();
 }

@@ -15,23 +15,40 @@ constexpr std::uint32_t kProbeAttributeMask = 63;  // every kind of entry
 
 std::string ConnectErrorMessage(std::uint32_t code) {
   switch (code) {
-    case 0: return "";
-    case 5: return "アクセスが拒否されました。";
-    case 66: return "デバイスタイプが一致しません。";
-    case 67: return "接続先が見つかりません。";
-    case 85: return "既に接続されています。";
-    case 86: return "パスワードエラーです。";
-    case 170: return "接続先、ないし経路がBusyです。";
-    case 1200: return "ローカルドライブ名が不正です。";
-    case 1202: return "既に別名で接続されているようです。";
-    case 1203: return "ネットワーク接続が開始出来ないか、接続先が見つかりません。";
-    case 1204: return "接続先と値が一致しません。";
-    case 1205: return "ユーザー情報をオープン出来ませでした。";
-    case 1206: return "ユーザー情報が不正です。";
-    case 1208: return "ネットワークエラーです。";
-    case 1222: return "ネットワーク接続が出来ません。";
-    case 1223: return "接続は取り消されました。";
-    default: return "原因不明なエラーが発生しました。";
+    case 0:
+      return "";
+    case 5:
+      return "アクセスが拒否されました。";
+    case 66:
+      return "デバイスタイプが一致しません。";
+    case 67:
+      return "接続先が見つかりません。";
+    case 85:
+      return "既に接続されています。";
+    case 86:
+      return "パスワードエラーです。";
+    case 170:
+      return "接続先、ないし経路がBusyです。";
+    case 1200:
+      return "ローカルドライブ名が不正です。";
+    case 1202:
+      return "既に別名で接続されているようです。";
+    case 1203:
+      return "ネットワーク接続が開始出来ないか、接続先が見つかりません。";
+    case 1204:
+      return "接続先と値が一致しません。";
+    case 1205:
+      return "ユーザー情報をオープン出来ませでした。";
+    case 1206:
+      return "ユーザー情報が不正です。";
+    case 1208:
+      return "ネットワークエラーです。";
+    case 1222:
+      return "ネットワーク接続が出来ません。";
+    case 1223:
+      return "接続は取り消されました。";
+    default:
+      return "原因不明なエラーが発生しました。";
   }
 }
 
@@ -58,8 +75,7 @@ std::uint32_t AttemptConnection(platform::Services& services, bool holdShiftKey,
   app.ProcessMessages();
 
   if (holdShiftKey) services.Keys->KeybdEvent(platform::VK_SHIFT_KEY, 0, 0, 0);
-  const std::uint32_t code =
-      network.AddConnection(resource, request.Password, request.UserName, 0);
+  const std::uint32_t code = network.AddConnection(resource, request.Password, request.UserName, 0);
   app.ProcessMessages();
   if (holdShiftKey) {
     services.Keys->KeybdEvent(platform::VK_SHIFT_KEY, 0, platform::KEYEVENTF_KEYUP_FLAG, 0);
@@ -67,8 +83,8 @@ std::uint32_t AttemptConnection(platform::Services& services, bool holdShiftKey,
   return code;
 }
 
-int ConnectEntry(DefUnit::RunningSettings& settings, platform::Services& services,
-                 MainView& view, int index) {
+int ConnectEntry(DefUnit::RunningSettings& settings, platform::Services& services, MainView& view,
+                 int index) {
   const bool showBox = !view.NoErrorTicked();
 
   DefUnit::TextField& path = settings.NetPath[static_cast<std::size_t>(index)];
@@ -202,6 +218,8 @@ void ConnectionRun::ConnectNowPass() {
   timer2_.SetEnabled(true);
 }
 
-void ConnectionRun::ExitTimerFired() { services_.App->Terminate(); }
+void ConnectionRun::ExitTimerFired() {
+  services_.App->Terminate();
+}
 
 }  // namespace Connection

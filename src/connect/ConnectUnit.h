@@ -35,10 +35,10 @@ class RunTimer {
 };
 
 // The title texts of the progress display.
-extern const char* const TitleAtRest;       // " Kayoiji"
-extern const char* const TitleConnecting;   // "*Kayoiji [接続中]"
-extern const char* const TitleRetryWait;    // " Kayoiji [再試行待ち]"
-extern const char* const TitleEnding;       // " Kayoiji [終了処理中]"
+extern const char* const TitleAtRest;      // " Kayoiji"
+extern const char* const TitleConnecting;  // "*Kayoiji [接続中]"
+extern const char* const TitleRetryWait;   // " Kayoiji [再試行待ち]"
+extern const char* const TitleEnding;      // " Kayoiji [終了処理中]"
 
 // The message for a platform result code; empty for 0.
 std::string ConnectErrorMessage(std::uint32_t code);
@@ -59,8 +59,8 @@ std::uint32_t AttemptConnection(platform::Services& services, bool holdShiftKey,
                                 const std::function<void()>& announce);
 
 // Connects entry `index` of `settings`; 0 when connected, -1 when not.
-int ConnectEntry(DefUnit::RunningSettings& settings, platform::Services& services,
-                 MainView& view, int index);
+int ConnectEntry(DefUnit::RunningSettings& settings, platform::Services& services, MainView& view,
+                 int index);
 
 // True when the system reports the platform and version that need Shift
 // held during a connection call (NT, major version 5).
@@ -73,8 +73,8 @@ std::uint32_t ExitInterval(std::int32_t exitTime);
 // The once-a-second run, connect-now and the automatic exit.
 class ConnectionRun {
  public:
-  ConnectionRun(DefUnit::RunningSettings& settings, platform::Services& services,
-                MainView& view, RunTimer& timer1, RunTimer& timer2);
+  ConnectionRun(DefUnit::RunningSettings& settings, platform::Services& services, MainView& view,
+                RunTimer& timer1, RunTimer& timer2);
 
   // After the settings are loaded: start the run when asked, set the check
   // box, give the exit timer its interval.

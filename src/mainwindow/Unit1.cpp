@@ -1,12 +1,242 @@
 #include "mainwindow/Unit1.h"
 
+#include <QCheckBox>
+#include <QCloseEvent>
 #include <QLabel>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QToolButton>
+#include <QWindow>
 
-#include "settings/DefUnit.h"
+#include "platform/Codec.h"
 
-TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent) {
-  lblState = new QLabel(QStringLiteral("待機中"), this);
-  resize(384, 128);
+namespace {
+
+const QColor kAqua(0, 255, 255);
+const char* const kUiFont = "ＭＳ Ｐゴシック";
+
+QFont UiFont(int pixelSize, bool bold) {
+  QFont font(QString::fromUtf8(kUiFont));
+  font.setPixelSize(pixelSize);
+  font.setBold(bold);
+  return font;
 }
 
-void TfrmMain::FormCreate() { DefUnit::LoadSettings(); }
+void MakeAqua(QWidget* w) {
+  QPalette pal = w->palette();
+  pal.setColor(QPalette::WindowText, kAqua);
+  pal.setColor(QPalette::ButtonText, kAqua);
+  pal.setColor(QPalette::Text, kAqua);
+  w->setPalette(pal);
+}
+
+// Caption-only flat button over the picture: a raised frame on hover.
+QToolButton* FlatButton(QWidget* parent, const char* caption, QRect geometry, QFont font) {
+  auto* b = new QToolButton(parent);
+  b->setText(QString::fromUtf8(caption));
+  b->setAutoRaise(true);
+  b->setFocusPolicy(Qt::NoFocus);
+  b->setGeometry(geometry);
+  b->setFont(font);
+  b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  b->setAttribute(Qt::WA_TranslucentBackground);
+  MakeAqua(b);
+  return b;
+}
+
+// A transparent label that grows to the right to fit its text.
+QLabel* OverlayLabel(QWidget* parent, const char* text, QPoint at, QSize size, QFont font) {
+  auto* l = new QLabel(QString::fromUtf8(text), parent);
+  l->setFont(font);
+  l->setGeometry(QRect(at, size));
+  l->setAttribute(Qt::WA_TranslucentBackground);
+  MakeAqua(l);
+  return l;
+}
+
+}  // namespace
+
+// A Qt timer as the run drives it: enabling an enabled timer must not
+// restart its interval.
+class TfrmMain::TimerControl : public Connection::RunTimer {
+ public:
+  explicit TimerControl(QTimer* t) : timer_(t) {}
+  bool Enabled() const override { return timer_->isActive(); }
+  void SetEnabled(bool enabled) override {
+    if (enabled && !timer_->isActive()) timer_->start();
+    if (!enabled) timer_->stop();
+  }
+  void SetInterval(std::uint32_t ms) override { timer_->setInterval(static_cast<int>(ms)); }
+
+ private:
+  QTimer* timer_;
+};
+
+TfrmMain::TfrmMain(DefUnit::RunningSettings& settings, platform::Services& services,
+                   QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
+      settings_(settings),
+      services_(services) {
+  setObjectName("frmMain");
+  setWindowTitle(QStringLiteral("Kayoiji"));
+  resize(528, 132);
+  setFont(UiFont(16, false));
+  setBackgroundRole(QPalette::Light);
+  setAutoFillBackground(true);
+
+  Timer1 = new QTimer(this);
+  Timer1->setInterval(1000);
+  Timer2 = new QTimer(this);
+  Timer2->setInterval(5000);
+  anmTimer = new QTimer(this);
+  anmTimer->setInterval(200);
+
+  // Creation order is drawing order: the picture lowest.
+  RgnMain = new QLabel(this);
+  RgnMain->setObjectName("RgnMain");
+  RgnMain->setGeometry(28, 8, 384, 128);
+
+  sbtConfig = FlatButton(this, "設定", QRect(228, 87, 65, 22), UiFont(16, false));
+  sbtCNTNow = FlatButton(this, "接続", QRect(304, 87, 65, 22), UiFont(16, false));
+  lblState = OverlayLabel(this, "待機中", {80, 36}, {51, 16}, UiFont(16, true));
+  lblPath = OverlayLabel(this, "", {60, 16}, {6, 16}, UiFont(16, true));
+  Label1 = OverlayLabel(this, "エラーを無視する。", {108, 72}, {128, 16}, UiFont(16, false));
+  btnClose = FlatButton(this, "×", QRect(360, 27, 13, 10), UiFont(11, true));
+  btnSmall = FlatButton(this, "＿", QRect(348, 27, 13, 10), UiFont(11, true));
+
+  // Only the tick box shows: its caption is Label1's text, cut off here.
+  chkNOErr = new QCheckBox(QString::fromUtf8("エラーを無視する。"), this);
+  chkNOErr->setGeometry(88, 72, 13, 14);
+  chkNOErr->setFont(UiFont(13, false));
+  chkNOErr->setFocus();
+
+  sbtConfig->setObjectName("sbtConfig");
+  sbtCNTNow->setObjectName("sbtCNTNow");
+  lblState->setObjectName("lblState");
+  lblPath->setObjectName("lblPath");
+  Label1->setObjectName("Label1");
+  btnClose->setObjectName("btnClose");
+  btnSmall->setObjectName("btnSmall");
+  chkNOErr->setObjectName("chkNOErr");
+
+  timer1Control_ = std::make_unique<TimerControl>(Timer1);
+  timer2Control_ = std::make_unique<TimerControl>(Timer2);
+  run_ = std::make_unique<Connection::ConnectionRun>(settings_, services_, *this, *timer1Control_,
+                                                     *timer2Control_);
+
+  connect(Timer1, &QTimer::timeout, this, &TfrmMain::Timer1Timer);
+  connect(Timer2, &QTimer::timeout, this, &TfrmMain::Timer2Timer);
+  connect(anmTimer, &QTimer::timeout, this, &TfrmMain::anmTimerTimer);
+  connect(sbtConfig, &QToolButton::clicked, this, &TfrmMain::sbtConfigClick);
+  connect(sbtCNTNow, &QToolButton::clicked, this, &TfrmMain::sbtCNTNowClick);
+  connect(btnClose, &QToolButton::clicked, this, &TfrmMain::btnCloseClick);
+  connect(btnSmall, &QToolButton::clicked, this, &TfrmMain::btnSmallClick);
+  anmTimer->start();
+}
+
+TfrmMain::~TfrmMain() = default;
+
+void TfrmMain::FormCreate() {
+  settings_.HoldShiftKey = Connection::DecideHoldShiftKey(services_.Os);
+  DefUnit::LoadSettings(settings_, services_.CommandLine, *services_.Boxes);
+  run_->Prepare();
+  ShapeWindow();
+}
+
+void TfrmMain::ShapeWindow() {
+  resize(RgnMain->size());
+  RgnMain->move(0, 0);
+  if (settings_.SmallStart) setWindowState(windowState() | Qt::WindowMinimized);
+  services_.App->SetTitle(Connection::TitleAtRest);
+}
+
+bool TfrmMain::NoErrorTicked() const {
+  return chkNOErr->isChecked();
+}
+
+void TfrmMain::SetNoErrorTicked(bool ticked) {
+  chkNOErr->setChecked(ticked);
+}
+
+void TfrmMain::SetStateText(const std::string& utf8) {
+  lblState->setText(QString::fromStdString(utf8));
+  lblState->adjustSize();
+}
+
+void TfrmMain::SetPathText(const std::string& sjis) {
+  lblPath->setText(QString::fromStdString(platform::SjisToUtf8(sjis)));
+  lblPath->adjustSize();
+}
+
+void TfrmMain::Timer1Timer() {
+  run_->Tick();
+}
+
+void TfrmMain::Timer2Timer() {
+  run_->ExitTimerFired();
+}
+
+void TfrmMain::sbtCNTNowClick() {
+  run_->ConnectNow();
+}
+
+void TfrmMain::sbtConfigClick() {
+  if (settings_.SettingsOpen) return;
+  settings_.SavedTimer1Enabled = Timer1->isActive();
+  settings_.SavedTimer2Enabled = Timer2->isActive();
+  Timer1->stop();
+  Timer2->stop();
+  if (frmCNF != nullptr) frmCNF->show();
+  settings_.SettingsOpen = true;
+}
+
+void TfrmMain::anmTimerTimer() {
+  if (!settings_.SettingsOpen) return;
+  if (frmCNF != nullptr && frmCNF->isVisible()) return;
+  // A timer enabled again starts its interval afresh.
+  timer1Control_->SetEnabled(settings_.SavedTimer1Enabled);
+  timer2Control_->SetEnabled(settings_.SavedTimer2Enabled);
+  settings_.SettingsOpen = false;
+}
+
+void TfrmMain::btnSmallClick() {
+  services_.App->Minimize();
+}
+
+void TfrmMain::btnCloseClick() {
+  services_.App->Terminate();
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+  services_.App->Terminate();
+  event->accept();
+}
+
+// A press on a label, a button or the check box reaches the window too when
+// the control ignores it; only a press on the picture itself moves it.
+void TfrmMain::mousePressEvent(QMouseEvent* event) {
+  QWidget* under = childAt(event->position().toPoint());
+  if (under == nullptr || under == RgnMain) {
+    FormMouseDown(event);
+  } else {
+    QWidget::mousePressEvent(event);
+  }
+}
+
+void TfrmMain::FormMouseDown(QMouseEvent* event) {
+  if (!(event->buttons() & Qt::LeftButton)) return;
+  QWindow* handle = windowHandle();
+  if (handle != nullptr && handle->startSystemMove()) return;
+  manualMove_ = true;
+  moveOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
+}
+
+void TfrmMain::mouseMoveEvent(QMouseEvent* event) {
+  if (manualMove_ && (event->buttons() & Qt::LeftButton)) {
+    move(event->globalPosition().toPoint() - moveOffset_);
+  }
+}
+
+void TfrmMain::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) manualMove_ = false;
+}

@@ -1,17 +1,80 @@
-// The main window.
+// The main window: a small borderless window cut to its picture, showing
+// the connection run's state; it owns the run's three timers.
 #pragma once
 
 #include <QWidget>
+#include <memory>
 
+#include "connect/ConnectUnit.h"
+#include "platform/Services.h"
+#include "settings/DefUnit.h"
+
+class QCheckBox;
 class QLabel;
+class QTimer;
+class QToolButton;
+class QMouseEvent;
 
-class TfrmMain : public QWidget {
+class TfrmMain : public QWidget, public Connection::MainView {
   Q_OBJECT
  public:
-  explicit TfrmMain(QWidget* parent = nullptr);
+  TfrmMain(DefUnit::RunningSettings& settings, platform::Services& services,
+           QWidget* parent = nullptr);
+  ~TfrmMain() override;
 
-  // The start-up work of the window's creation.
-  void FormCreate();
+  // The settings dialog "設定" shows; set by the program start.
+  QWidget* frmCNF = nullptr;
 
+  QTimer* Timer1 = nullptr;
+  QTimer* Timer2 = nullptr;
+  QCheckBox* chkNOErr = nullptr;
+  QToolButton* sbtConfig = nullptr;
+  QToolButton* sbtCNTNow = nullptr;
   QLabel* lblState = nullptr;
+  QLabel* lblPath = nullptr;
+  QLabel* Label1 = nullptr;
+  QTimer* anmTimer = nullptr;
+  QToolButton* btnClose = nullptr;
+  QToolButton* btnSmall = nullptr;
+  QWidget* RgnMain = nullptr;
+
+  // Connection::MainView
+  bool NoErrorTicked() const override;
+  void SetNoErrorTicked(bool ticked) override;
+  void SetStateText(const std::string& utf8) override;
+  void SetPathText(const std::string& sjis) override;
+
+  Connection::ConnectionRun& Run() { return *run_; }
+  // True while the window follows the mouse by hand (no system move).
+  bool Moving() const { return manualMove_; }
+
+ public slots:
+  void FormCreate();
+  void Timer1Timer();
+  void Timer2Timer();
+  void sbtCNTNowClick();
+  void sbtConfigClick();
+  void anmTimerTimer();
+  void btnSmallClick();
+  void btnCloseClick();
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void FormMouseDown(QMouseEvent* event);
+  void ShapeWindow();
+
+  class TimerControl;
+  DefUnit::RunningSettings& settings_;
+  platform::Services& services_;
+  std::unique_ptr<TimerControl> timer1Control_;
+  std::unique_ptr<TimerControl> timer2Control_;
+  std::unique_ptr<Connection::ConnectionRun> run_;
+  // Moving by hand where the window system cannot move the window itself.
+  bool manualMove_ = false;
+  QPoint moveOffset_;
 };

@@ -37,8 +37,12 @@ std::string Convert(const std::string& in, UINT from, UINT to) {
 }
 }  // namespace
 
-std::string SjisToUtf8(const std::string& sjis) { return Convert(sjis, 932, CP_UTF8); }
-std::string Utf8ToSjis(const std::string& utf8) { return Convert(utf8, CP_UTF8, 932); }
+std::string SjisToUtf8(const std::string& sjis) {
+  return Convert(sjis, 932, CP_UTF8);
+}
+std::string Utf8ToSjis(const std::string& utf8) {
+  return Convert(utf8, CP_UTF8, 932);
+}
 
 #else
 
@@ -83,7 +87,9 @@ std::string Convert(const std::string& in, const char* to, const char* from,
 std::string SjisToUtf8(const std::string& sjis) {
   return Convert(sjis, "UTF-8", "CP932", "\xEF\xBF\xBD");
 }
-std::string Utf8ToSjis(const std::string& utf8) { return Convert(utf8, "CP932", "UTF-8", "?"); }
+std::string Utf8ToSjis(const std::string& utf8) {
+  return Convert(utf8, "CP932", "UTF-8", "?");
+}
 
 #endif
 

@@ -70,9 +70,9 @@ void WriteFileReplacing(const std::string& path, const std::string& contents) {
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) throw FromWin32(GetLastError());
   DWORD written = 0;
-  const BOOL ok = WriteFile(h, contents.data(), static_cast<DWORD>(contents.size()), &written,
-                            nullptr) &&
-                  written == contents.size() && FlushFileBuffers(h);
+  const BOOL ok =
+      WriteFile(h, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr) &&
+      written == contents.size() && FlushFileBuffers(h);
   const DWORD writeErr = ok ? 0 : GetLastError();
   if (!CloseHandle(h) || !ok) {
     const DWORD err = ok ? GetLastError() : writeErr;

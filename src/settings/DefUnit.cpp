@@ -74,9 +74,10 @@ std::int32_t ConfigInteger(const std::string& text) {
   std::uint64_t value = 0;
   const std::uint64_t base = hex ? 16 : 10;
   // Decimal must fit a signed 64-bit value; hexadecimal may use all 64 bits.
-  const std::uint64_t limit = hex ? std::numeric_limits<std::uint64_t>::max()
-                                  : static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) +
-                                        (negative ? 1 : 0);
+  const std::uint64_t limit =
+      hex ? std::numeric_limits<std::uint64_t>::max()
+          : static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) +
+                (negative ? 1 : 0);
   for (; i < text.size(); ++i) {
     const char c = text[i];
     std::uint64_t digit;
@@ -144,8 +145,16 @@ void UpperCaseSjis(std::string& text, std::size_t from) {
 }
 
 enum class Key {
-  NetPath, LocalDrive, UserName, UserPasswd, WaitTime,
-  NoErrorDialog, DoMapping, MaxError, SmallStart, ExitTime,
+  NetPath,
+  LocalDrive,
+  UserName,
+  UserPasswd,
+  WaitTime,
+  NoErrorDialog,
+  DoMapping,
+  MaxError,
+  SmallStart,
+  ExitTime,
 };
 
 struct KeyName {
@@ -279,7 +288,9 @@ std::string LowerAscii(std::string text) {
 
 }  // namespace
 
-bool ConfigFileExists(const std::string& name) { return platform::FileOpensForReading(name); }
+bool ConfigFileExists(const std::string& name) {
+  return platform::FileOpensForReading(name);
+}
 
 void LoadSettings(RunningSettings& settings, const std::vector<std::string>& commandLine,
                   platform::MessageBoxes& boxes) {

@@ -12,7 +12,7 @@
 namespace DefUnit {
 
 constexpr int MaxEntries = 26;
-constexpr int FieldSize = 257;       // 256 bytes of Shift-JIS text and a zero byte
+constexpr int FieldSize = 257;  // 256 bytes of Shift-JIS text and a zero byte
 constexpr int MaxFieldText = FieldSize - 1;
 constexpr int LineBufferSize = 257;  // a configuration line: 256 bytes and a zero byte
 
@@ -127,9 +127,9 @@ std::string HexText(const std::string& text, int mode);
 // Why a password would not read back as it was typed.
 enum class PasswordProblem {
   None,
-  TooLong,      // more than 27 bytes: the file keeps only 27
-  UnstoredByte, // a byte whose scrambled form reads back as another byte
-  Blank,        // a space or TAB: the reader drops them
+  TooLong,       // more than 27 bytes: the file keeps only 27
+  UnstoredByte,  // a byte whose scrambled form reads back as another byte
+  Blank,         // a space or TAB: the reader drops them
 };
 PasswordProblem CheckPasswordStorable(const std::string& password);
 inline bool PasswordStorable(const std::string& password) {

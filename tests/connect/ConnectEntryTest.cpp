@@ -28,11 +28,11 @@ struct Fixture {
 TEST(ConnectEntry, SuccessRunsTheStepsInOrderAndShowsNoBox) {
   Fixture f;
   EXPECT_EQ(f.Connect(), 0);
-  EXPECT_THAT(f.p.Log, ElementsAre("pump", "probe \\\\srv\\share\\*.* mask=63", "pump",
-                                   "probe-close 1", "pump", "title *Kayoiji [接続中]",
-                                   "state 接続処理中", "pump",
-                                   "add Z: \\\\srv\\share pw=pw user=bob flags=0", "pump",
-                                   "title  Kayoiji", "path \\\\srv\\share", "state 接続終了。"));
+  EXPECT_THAT(f.p.Log,
+              ElementsAre("pump", "probe \\\\srv\\share\\*.* mask=63", "pump", "probe-close 1",
+                          "pump", "title *Kayoiji [接続中]", "state 接続処理中", "pump",
+                          "add Z: \\\\srv\\share pw=pw user=bob flags=0", "pump", "title  Kayoiji",
+                          "path \\\\srv\\share", "state 接続終了。"));
   EXPECT_EQ(f.p.Requests[0].dwType, 0u);
 }
 
@@ -44,9 +44,10 @@ TEST(ConnectEntry, FailureShowsTheBoxBeforeTheTitleAndLabelsChange) {
   EXPECT_EQ(f.p.Boxes[0].Title, "エラー");
   EXPECT_EQ(f.p.Boxes[0].Kind, platform::BoxKind::Error);
   EXPECT_EQ(f.p.Boxes[0].Buttons, platform::BoxButtons::Ok);
-  EXPECT_THAT(std::vector<std::string>(f.p.Log.end() - 4, f.p.Log.end()),
-              ElementsAre("box エラー パスワードエラーです。 (title *Kayoiji [接続中], state 接続処理中)",
-                          "title  Kayoiji", "path \\\\srv\\share", "state パスワードエラーです。"));
+  EXPECT_THAT(
+      std::vector<std::string>(f.p.Log.end() - 4, f.p.Log.end()),
+      ElementsAre("box エラー パスワードエラーです。 (title *Kayoiji [接続中], state 接続処理中)",
+                  "title  Kayoiji", "path \\\\srv\\share", "state パスワードエラーです。"));
 }
 
 TEST(ConnectEntry, TheTickIsReadOnceAtTheStart) {
@@ -99,7 +100,7 @@ TEST(ConnectEntry, ShiftIsHeldAroundTheCallOnlyWhenAsked) {
         tail.push_back(line.substr(0, line.rfind("box", 0) == 0 ? 3 : 6));
       }
     }
-    std::vector<std::string> expected = {"pump",   "pump", "pump", "pump",
+    std::vector<std::string> expected = {"pump",   "pump",   "pump", "pump",
                                          "key 16", "add Z:", "pump", "key 16"};
     if (code != 0) expected.push_back("box");
     EXPECT_EQ(tail, expected) << code;
@@ -144,8 +145,8 @@ TEST(DecideHoldShiftKey, OnlyNtMajorFive) {
   ScriptedPlatform p;
   p.OsVersionValue = {2, 5};
   EXPECT_TRUE(DecideHoldShiftKey(&p));
-  for (platform::OsVersion v : {platform::OsVersion{2, 6}, platform::OsVersion{1, 5},
-                                platform::OsVersion{0, 0}}) {
+  for (platform::OsVersion v :
+       {platform::OsVersion{2, 6}, platform::OsVersion{1, 5}, platform::OsVersion{0, 0}}) {
     p.OsVersionValue = v;
     EXPECT_FALSE(DecideHoldShiftKey(&p));
   }

@@ -31,7 +31,9 @@ TEST(Codec, Cp932Semantics) {
   EXPECT_EQ(SjisToUtf8("\\\\srv\\\x8B\xA4\x97\x4C"), "\\\\srv\\共有");
   EXPECT_EQ(SjisToUtf8("\x95\x5C"), "表") << "0x5C as a second byte";
   EXPECT_EQ(SjisToUtf8("a\x82"), "a\xEF\xBF\xBD") << "a lone lead byte does not fail";
-  EXPECT_EQ(Utf8ToSjis("a\xFF" "b"), "a?b");
+  EXPECT_EQ(Utf8ToSjis("a\xFF"
+                       "b"),
+            "a?b");
 }
 
 TEST(Codec, CutsAtCharacterBoundaries) {

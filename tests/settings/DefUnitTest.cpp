@@ -93,12 +93,8 @@ TEST(LoadSettings, CommandLineOptionRules) {
     std::string expectedName;
   };
   const std::vector<Case> cases = {
-      {{"prog", "-F", a}, a},
-      {{"prog", "-f", a, "-f", b}, b},
-      {{"prog", "-f" + a}, "ConfFile.dat"},
-      {{"prog", "-f"}, ""},
-      {{"prog", "-f", "-f", b}, b},
-      {{"prog"}, "ConfFile.dat"},
+      {{"prog", "-F", a}, a}, {{"prog", "-f", a, "-f", b}, b}, {{"prog", "-f" + a}, "ConfFile.dat"},
+      {{"prog", "-f"}, ""},   {{"prog", "-f", "-f", b}, b},    {{"prog"}, "ConfFile.dat"},
   };
   for (const Case& c : cases) {
     RunningSettings s;
@@ -168,16 +164,16 @@ TEST(LoadSettings, NumberForms) {
     std::int32_t value;
   };
   for (const Case& c : std::initializer_list<Case>{{"0x10", 16},
-                                                  {"$10", 16},
-                                                  {"x1f", 31},
-                                                  {"0XfF", 255},
-                                                  {"- 3", -3},
-                                                  {"+12", 12},
-                                                  {"-$10", -16},
-                                                  {"4294967297", 1},
-                                                  {"2147483648", -2147483647 - 1},
-                                                  {"$FFFFFFFFFFFFFFFF", -1},
-                                                  {"-9223372036854775808", 0}}) {
+                                                   {"$10", 16},
+                                                   {"x1f", 31},
+                                                   {"0XfF", 255},
+                                                   {"- 3", -3},
+                                                   {"+12", 12},
+                                                   {"-$10", -16},
+                                                   {"4294967297", 1},
+                                                   {"2147483648", -2147483647 - 1},
+                                                   {"$FFFFFFFFFFFFFFFF", -1},
+                                                   {"-9223372036854775808", 0}}) {
     auto r = LoadText(Lines({std::string("ExitTime\t") + c.text}));
     EXPECT_EQ(r->error, "") << c.text;
     EXPECT_EQ(r->s.ExitTime, c.value) << c.text;
@@ -216,7 +212,8 @@ TEST(LoadSettings, ValueRewritesTheLineForLaterKeys) {
 
 TEST(LoadSettings, EntryLimits) {
   // Entry keys before any NetPath have no entry to go into.
-  auto early = LoadText(Lines({"LocalDrive\tX:", "WaitTime\t4", "UserPasswd\t00", "NetPath\t\\\\a\\b"}));
+  auto early =
+      LoadText(Lines({"LocalDrive\tX:", "WaitTime\t4", "UserPasswd\t00", "NetPath\t\\\\a\\b"}));
   EXPECT_EQ(early->error, "");
   EXPECT_EQ(early->s.EntryCount, 1);
   EXPECT_EQ(FieldText(early->s.LocalDrive[0]), "");

@@ -27,8 +27,7 @@ TEST(HexText, BothDirections) {
 TEST(ScramblePassword, KnownVectors) {
   EXPECT_EQ(ScramblePassword(""), "");
   EXPECT_EQ(ScramblePassword("abc"), "8733E642E526E72FE60EE510E6A8E616E515E72CE605E54DE749E5FE");
-  EXPECT_EQ(ScramblePassword("secret"),
-            "8A45E942F629F841E90EF613F7BAE916F618F83EE905F650F85BE8FE");
+  EXPECT_EQ(ScramblePassword("secret"), "8A45E942F629F841E90EF613F7BAE916F618F83EE905F650F85BE8FE");
   EXPECT_EQ(ScramblePassword("\x83\x70\x83\x58"),  // "パス"
             "8855F462DC47F451DC2EF431DBCAF436DC36F44EDC25F46EDC6BF31E");
   for (int n = 1; n <= 27; ++n) {
@@ -41,8 +40,7 @@ TEST(ScramblePassword, KnownVectors) {
 TEST(UnscramblePassword, ReadsBack) {
   EXPECT_EQ(UnscramblePassword(""), "");
   EXPECT_EQ(UnscramblePassword("00"), "");
-  EXPECT_EQ(UnscramblePassword("8733e642e526e72fe60ee510e6a8e616e515e72ce605e54de749e5fe"),
-            "abc");
+  EXPECT_EQ(UnscramblePassword("8733e642e526e72fe60ee510e6a8e616e515e72ce605e54de749e5fe"), "abc");
   EXPECT_EQ(UnscramblePassword(ScramblePassword("\x83\x70\x83\x58")), "\x83\x70\x83\x58");
   EXPECT_THROW(UnscramblePassword("87 3"), platform::EConvertError);
 }
@@ -50,7 +48,8 @@ TEST(UnscramblePassword, ReadsBack) {
 TEST(UnscramblePassword, ReadsOnlyTheLengthByteAndTheFirstLDataBytes) {
   const std::string text = ScramblePassword("hello");
   std::string changed = text;
-  for (std::size_t i = 2 + 2 * 5; i < changed.size(); ++i) changed[i] = changed[i] == 'A' ? 'B' : 'A';
+  for (std::size_t i = 2 + 2 * 5; i < changed.size(); ++i)
+    changed[i] = changed[i] == 'A' ? 'B' : 'A';
   EXPECT_EQ(UnscramblePassword(changed), "hello");
 }
 

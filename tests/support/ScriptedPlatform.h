@@ -32,9 +32,9 @@ class ScriptedPlatform : public platform::NetworkService,
   std::uint32_t DefaultAddCode = 0;    // once AddCodes is empty
   std::intptr_t ProbeHandle = 1;       // 0: the probe opens no search
   platform::OsVersion OsVersionValue;
-  std::function<void()> DuringAdd;     // runs inside AddConnection
-  std::function<void()> DuringPump;    // runs inside ProcessMessages
-  std::function<void()> DuringBox;     // runs while a box is open
+  std::function<void()> DuringAdd;   // runs inside AddConnection
+  std::function<void()> DuringPump;  // runs inside ProcessMessages
+  std::function<void()> DuringBox;   // runs while a box is open
   std::deque<platform::BoxAnswer> BoxAnswers;
 
   // ---- record ----

@@ -16,9 +16,13 @@ void KayoijiApplication::SetTitle(const std::string& title) {
   emit TitleChanged(text);
 }
 
-void KayoijiApplication::ProcessMessages() { QCoreApplication::processEvents(); }
+void KayoijiApplication::ProcessMessages() {
+  QCoreApplication::processEvents();
+}
 
-void KayoijiApplication::Terminate() { QCoreApplication::quit(); }
+void KayoijiApplication::Terminate() {
+  QCoreApplication::quit();
+}
 
 void KayoijiApplication::Minimize() {
   if (mainWindow_ != nullptr) mainWindow_->showMinimized();

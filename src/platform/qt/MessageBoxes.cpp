@@ -47,12 +47,18 @@ platform::BoxAnswer QtMessageBoxes::Show(const platform::Box& box) {
   return mb.clickedButton() == ok ? platform::BoxAnswer::Ok : platform::BoxAnswer::Cancel;
 }
 
-void QtMessageBoxes::EnableTestMode() { Hook().enabled = true; }
-void QtMessageBoxes::QueueAnswer(platform::BoxAnswer answer) { Hook().answers.push_back(answer); }
+void QtMessageBoxes::EnableTestMode() {
+  Hook().enabled = true;
+}
+void QtMessageBoxes::QueueAnswer(platform::BoxAnswer answer) {
+  Hook().answers.push_back(answer);
+}
 void QtMessageBoxes::SetWhileOpen(std::function<void()> action) {
   Hook().whileOpen = std::move(action);
 }
-std::vector<platform::Box>& QtMessageBoxes::Recorded() { return Hook().recorded; }
+std::vector<platform::Box>& QtMessageBoxes::Recorded() {
+  return Hook().recorded;
+}
 void QtMessageBoxes::ClearRecorded() {
   Hook().recorded.clear();
   Hook().answers.clear();

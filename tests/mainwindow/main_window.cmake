@@ -1,0 +1,12 @@
+add_executable(mainwindow_tests MainWindowTest.cpp)
+target_link_libraries(mainwindow_tests PRIVATE kayoiji_mainwindow kayoiji_scripted
+                                               kayoiji_testsupport Qt6::Test GTest::gtest)
+gtest_discover_tests(mainwindow_tests DISCOVERY_MODE PRE_TEST
+                     PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+
+# The real program, end to end: with nothing to connect and no exit delay it
+# ends by itself, successfully.
+add_test(NAME program_exits_by_itself
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/exits-by-itself.sh $<TARGET_FILE:kayoiji>)
+set_tests_properties(program_exits_by_itself PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen
+                                                        TIMEOUT 30)
