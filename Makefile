@@ -53,6 +53,7 @@ fuzz: deps
 
 bench: build
 	@$(BUILD)/bench/settings_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+	@$(BUILD)/bench/startup_bench
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

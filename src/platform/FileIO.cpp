@@ -2,8 +2,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 #include "platform/Errors.h"
 
@@ -31,10 +29,15 @@ bool FileOpensForReading(const std::string& path) {
 }
 
 bool ReadWholeFile(const std::string& path, std::string& contents) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  contents.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) return false;
+  contents.clear();
+  char buffer[16384];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) contents.append(buffer, n);
+  const bool ok = std::ferror(f) == 0;
+  std::fclose(f);
+  return ok;
 }
 
 namespace {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <string_view>
 
 #include "platform/Codec.h"
 #include "platform/Errors.h"
@@ -111,7 +112,11 @@ std::string ConfigFile::ReadLine() {
 }
 
 int ReadConfigLine(ConfigFile& file, char* buffer) {
-  auto next = [&file] { return platform::CutSjis(file.ReadLine(), LineBufferSize - 1); };
+  auto next = [&file] {
+    std::string line = file.ReadLine();
+    if (line.size() >= LineBufferSize) line = platform::CutSjis(line, LineBufferSize - 1);
+    return line;
+  };
   std::string s = next();
   std::size_t hash = s.find('#');
   while (hash == 0) {
@@ -129,9 +134,11 @@ int ReadConfigLine(ConfigFile& file, char* buffer) {
 namespace {
 
 // The first occurrence of `key` in `line` that starts on a character.
-std::size_t FindKey(const std::string& line, const std::string& key) {
-  for (std::size_t i = 0; i < line.size(); i += platform::SjisCharLength(line, i)) {
-    if (line.compare(i, key.size(), key) == 0) return i;
+std::size_t FindKey(const std::string& line, const std::string_view key) {
+  std::size_t boundary = 0;  // a known character start at or before `at`
+  for (std::size_t at = line.find(key); at != std::string::npos; at = line.find(key, at + 1)) {
+    while (boundary < at) boundary += platform::SjisCharLength(line, boundary);
+    if (boundary == at) return at;
   }
   return std::string::npos;
 }
@@ -378,8 +385,19 @@ std::string HexText(const std::string& text, int mode) {
     }
     return out;
   }
+  // Each pair reads as the integer "$" followed by the pair would.
+  auto digit = [](char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  out.reserve(in.size() / 2 + 1);
   for (std::size_t i = 0; i < in.size(); i += 2) {
-    out += static_cast<char>(ConfigInteger("$" + in.substr(i, 2)) & 0xFF);
+    const int high = digit(in[i]);
+    const int low = i + 1 < in.size() ? digit(in[i + 1]) : 0;
+    if (high < 0 || low < 0) throw platform::NotAnInteger("$" + in.substr(i, 2));
+    out += static_cast<char>(i + 1 < in.size() ? high * 16 + low : high);
   }
   return out;
 }
