@@ -1,0 +1,42 @@
+// The About box: the program title, the version, the maker's mark, two links
+// and "Close". Created hidden at start-up, shown by the settings dialog.
+#pragma once
+
+#include <QWidget>
+
+#include "about/HTLabel.h"
+#include "about/LinkShell.h"
+
+class QLabel;
+class QMenu;
+class QPushButton;
+
+class TfrmABUT : public QWidget {
+  Q_OBJECT
+ public:
+  // Builds the window hidden, centred on the screen, and runs FormCreate.
+  // `shell` opens the links (null: the platform's own).
+  explicit TfrmABUT(QWidget* parent = nullptr, about::LinkShell* shell = nullptr);
+
+  // Puts the current version into Label2.
+  void FormCreate();
+  // Hides the box; it stays alive and can be shown again.
+  void Button1Click();
+
+  QLabel* Label2 = nullptr;
+  QLabel* Label3 = nullptr;
+  QLabel* Label4 = nullptr;
+  QWidget* Shape1 = nullptr;
+  QWidget* Shape2 = nullptr;
+  QWidget* Shape3 = nullptr;
+  QLabel* Label5 = nullptr;
+  QLabel* Label6 = nullptr;
+  QPushButton* Button1 = nullptr;
+  QLabel* Label9 = nullptr;
+  THTLabel* HTLabel1 = nullptr;
+  THTLabel* HTLabel2 = nullptr;
+  QMenu* PopupMenu1 = nullptr;
+};
+
+// The program's one About box; set by start-up.
+extern TfrmABUT* frmABUT;
