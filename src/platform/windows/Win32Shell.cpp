@@ -3,8 +3,9 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
-#include <shellapi.h>
 #include <windows.h>
+// shellapi.h needs the types of windows.h.
+#include <shellapi.h>
 
 #include <algorithm>
 
@@ -63,7 +64,7 @@ bool ReadClassesRootDefault(const std::string& keyName, std::string& value) {
   LONG size = kDefaultValueBuffer;
   if (RegQueryValueA(key, nullptr, buffer, &size) == ERROR_SUCCESS) {
     const char* end = std::find(buffer, buffer + kDefaultValueBuffer, '\0');
-    value = SjisToUtf8(std::string(buffer, end));
+    value = SjisToUtf8(std::string(static_cast<const char*>(buffer), end));
   }
   RegCloseKey(key);
   return true;
