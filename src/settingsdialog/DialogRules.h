@@ -1,0 +1,47 @@
+// The text rules of the settings dialog that need no window: the integer
+// rule of its number boxes, the folder and name parts of a path, and the
+// byte limit of its text boxes.
+#pragma once
+
+#include <QString>
+#include <QValidator>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace Unit2 {
+
+// The integer value of a number box: optional leading spaces, an optional
+// sign, then decimal digits, or hexadecimal digits after "$", "x", "X", "0x"
+// or "0X". Nothing may follow. A decimal value must fit 32 signed bits; a
+// hexadecimal one may use all 32 bits ($FFFFFFFF is -1). Empty when the
+// text is not such an integer.
+std::optional<std::int32_t> DialogInteger(const QString& text);
+
+// The folder part of a path: everything before the last delimiter (backslash
+// or colon, and slash where it separates folders), with the delimiter kept
+// when it is a colon, the first character, or a separator right after
+// another separator or a colon. Empty when there is no delimiter.
+// `\\srv\share\dir` -> `\\srv\share`, `C:\dir` -> `C:\`, `dir` -> "".
+QString FolderPart(const QString& path);
+// Everything after the last delimiter; the whole text when there is none.
+QString NamePart(const QString& path);
+
+// The number of Shift-JIS bytes `text` takes in a settings field.
+std::size_t SjisLength(const QString& text);
+// The longest prefix of `text` that takes at most `maxBytes` Shift-JIS bytes.
+QString CutToSjisBytes(const QString& text, std::size_t maxBytes);
+
+// Refuses an edit that would make the text longer than `maxBytes` Shift-JIS
+// bytes, so that what the box shows always fits the field it is stored in.
+class SjisLimitValidator : public QValidator {
+ public:
+  SjisLimitValidator(std::size_t maxBytes, QObject* parent)
+      : QValidator(parent), maxBytes_(maxBytes) {}
+  State validate(QString& input, int& pos) const override;
+
+ private:
+  std::size_t maxBytes_;
+};
+
+}  // namespace Unit2

@@ -1,0 +1,31 @@
+// The settings dialog's two save-file dialogs. Each keeps its title, folder,
+// file name and options between uses; showing it is a replaceable function,
+// so tests answer it without opening a window.
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+namespace Unit2 {
+
+struct SaveFileDialog {
+  QString Title;
+  QString InitialDir;
+  QString FileName;
+  bool HideReadOnly = true;  // no read-only check box
+  bool NoNetworkButton = false;
+  bool EnableSizing = true;  // resizable
+};
+
+// Shows `dialog` modally. On OK stores the chosen full path (with the
+// system's separators) in dialog.FileName and returns true; on Cancel leaves
+// FileName as it was and returns false.
+using SaveFileDialogRunner = std::function<bool(SaveFileDialog& dialog, QWidget* owner)>;
+
+// The real one: the toolkit's save-file dialog. No filter, no default
+// extension, and no question before overwriting (the caller asks).
+bool RunToolkitSaveFileDialog(SaveFileDialog& dialog, QWidget* owner);
+
+}  // namespace Unit2

@@ -1,0 +1,531 @@
+#include "settingsdialog/Unit2.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <algorithm>
+#include <exception>
+
+#include "connect/ConnectUnit.h"
+#include "platform/Codec.h"
+#include "platform/qt/Application.h"
+#include "settingsdialog/DialogRules.h"
+#include "settingsdialog/HintTracker.h"
+
+TfrmCNF* frmCNF = nullptr;
+
+namespace {
+
+constexpr int kClientWidth = 626;
+constexpr int kClientHeight = 302;
+constexpr int kFontPixels = 16;
+constexpr int kVersionFontPixels = 13;
+constexpr int kDefaultDrive = 25;  // "Z"
+
+QString FromSjis(const DefUnit::TextField& field) {
+  return QString::fromStdString(platform::SjisToUtf8(DefUnit::FieldText(field)));
+}
+
+std::string ToSjis(const QString& text) {
+  return platform::Utf8ToSjis(text.toStdString());
+}
+
+// File names are the system's own bytes, not settings text.
+std::string ToPath(const QString& text) {
+  return QFile::encodeName(text).toStdString();
+}
+
+QLabel* MakeLabel(QWidget* parent, int left, int top, int width, int height, const char* caption) {
+  auto* label = new QLabel(QString::fromUtf8(caption), parent);
+  label->setGeometry(left, top, width, height);
+  // Labels size themselves to their text, as the font draws it.
+  label->adjustSize();
+  return label;
+}
+
+QLineEdit* MakeEdit(QWidget* parent, int left, int top, int width, int height) {
+  auto* edit = new QLineEdit(parent);
+  edit->setGeometry(left, top, width, height);
+  return edit;
+}
+
+QPushButton* MakeButton(QWidget* parent, int left, int top, int width, int height,
+                        const char* caption) {
+  auto* button = new QPushButton(QString::fromUtf8(caption), parent);
+  button->setGeometry(left, top, width, height);
+  button->setAutoDefault(false);
+  button->setDefault(false);
+  return button;
+}
+
+QCheckBox* MakeCheck(QWidget* parent, int left, int top, int width, int height,
+                     const char* caption) {
+  auto* check = new QCheckBox(QString::fromUtf8(caption), parent);
+  check->setGeometry(left, top, width, height);
+  return check;
+}
+
+// An editable combo box with a fixed list: typed text stays exactly as
+// typed (no completion) and is never added to the list.
+QComboBox* MakeCombo(QWidget* parent, int left, int top, int width, int height,
+                     const QStringList& items) {
+  auto* combo = new QComboBox(parent);
+  combo->setEditable(true);
+  combo->setInsertPolicy(QComboBox::NoInsert);
+  combo->setCompleter(nullptr);
+  combo->addItems(items);
+  combo->setGeometry(left, top, width, height);
+  return combo;
+}
+
+// Selects item `index` (none for -1) and shows its text, also when the
+// item was already selected but its text had been edited.
+void SelectItem(QComboBox* combo, int index) {
+  if (index < 0 || index >= combo->count()) {
+    combo->setCurrentIndex(-1);
+    combo->setEditText(QString());
+    return;
+  }
+  combo->setCurrentIndex(index);
+  if (combo->currentText() != combo->itemText(index)) combo->setEditText(combo->itemText(index));
+}
+
+void SetHint(QWidget* widget, const char* hint) {
+  Unit2::HintTracker::SetHint(widget, QString::fromUtf8(hint));
+}
+
+QString PasswordProblemText(int entryNumber, DefUnit::PasswordProblem problem) {
+  QString text;
+  switch (problem) {
+    case DefUnit::PasswordProblem::TooLong:
+      text = QStringLiteral(
+          "設定項目 %1 のパスワードは長すぎるため保存できません。"
+          "パスワードは半角 27 文字（全角 13 文字）までにしてください。");
+      break;
+    case DefUnit::PasswordProblem::Blank:
+      text = QStringLiteral(
+          "設定項目 %1 のパスワードには空白が含まれているため保存できません。"
+          "空白は設定ファイルから読み込めません。");
+      break;
+    case DefUnit::PasswordProblem::UnstoredByte:
+    case DefUnit::PasswordProblem::None:
+      text = QStringLiteral(
+          "設定項目 %1 のパスワードには設定ファイルに保存できない文字が含まれているため"
+          "保存できません。");
+      break;
+  }
+  return text.arg(entryNumber);
+}
+
+}  // namespace
+
+TfrmCNF::TfrmCNF(DefUnit::RunningSettings& running, platform::Services& services, QWidget* parent)
+    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      running_(running),
+      services_(services) {
+  CreateControls();
+  FormCreate();
+}
+
+void TfrmCNF::CreateControls() {
+  setWindowTitle(QStringLiteral("設定"));
+  setFixedSize(kClientWidth, kClientHeight);
+  QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
+  font.setPixelSize(kFontPixels);
+  setFont(font);
+
+  Label1 = MakeLabel(this, 12, 8, 137, 16, "設定 ファイルネーム");
+  Label2 = MakeLabel(this, 432, 64, 94, 16, "終了待ち時間");
+  Label3 = MakeLabel(this, 596, 64, 16, 16, "秒");
+  lblHint = new QLabel(this);
+  lblHint->setGeometry(16, 248, 589, 17);
+
+  fileName = MakeEdit(this, 16, 28, 513, 24);
+  SetHint(fileName, "設定ファイルをフルパス指定します。");
+  autoStart = MakeCheck(this, 20, 60, 97, 21, "自動実行");
+  SetHint(autoStart, "チェックされているとプログラムが起動すると自動的に接続を行います。");
+  errorDialogShow = MakeCheck(this, 228, 60, 189, 21, "エラーダイアログ非表示");
+  SetHint(errorDialogShow, "チェックされているとエラーが発生してもダイアログを表示しません。");
+  smallStart = MakeCheck(this, 120, 60, 109, 21, "最小化実行");
+  SetHint(smallStart, "チェックされていると最小化状態で起動します。");
+  txtEndSecond = MakeEdit(this, 532, 60, 61, 24);
+  SetHint(txtEndSecond,
+          "全ての接続試行が終了してからプログラムが終了するまでの時間を秒数で指定します。");
+  btnCnfFile = MakeButton(this, 536, 28, 61, 25, "参照");
+
+  GroupBox2 = new QGroupBox(QStringLiteral("[ 設定項目 ]"), this);
+  GroupBox2->setGeometry(12, 92, 601, 145);
+  QWidget* g = GroupBox2;
+  Label4 = MakeLabel(g, 12, 44, 48, 16, "接続先");
+  Label5 = MakeLabel(g, 12, 76, 109, 16, "ローカルドライブ");
+  Label6 = MakeLabel(g, 180, 76, 77, 16, "ユーザー名");
+  Label7 = MakeLabel(g, 184, 104, 71, 16, "パスワード");
+  Label8 = MakeLabel(g, 436, 76, 62, 16, "待ち時間");
+  Label9 = MakeLabel(g, 573, 76, 16, 16, "秒");
+  Label10 = MakeLabel(g, 573, 104, 16, 16, "回");
+  Label11 = MakeLabel(g, 420, 104, 80, 16, "再試行回数");
+  txtNetPath = MakeEdit(g, 64, 41, 357, 24);
+  SetHint(txtNetPath,
+          "接続先のパスを指定します。 \\\\(コンピュータ名)\\(共有名) の形で指定します。");
+  QStringList drives;
+  for (char c = 'A'; c <= 'Z'; ++c) drives << QString(QChar(c));
+  cmbDrive = MakeCombo(g, 128, 73, 37, 24, drives);
+  cmbDrive->setCurrentIndex(kDefaultDrive);
+  SetHint(cmbDrive, "このドライブ名で接続します。");
+  txtUserName = MakeEdit(g, 260, 73, 149, 24);
+  SetHint(txtUserName, "接続先でユーザー名が必要無い場合、省略可能です。");
+  txtPassWD = MakeEdit(g, 260, 101, 149, 24);
+  txtPassWD->setEchoMode(QLineEdit::Password);
+  txtPassWD->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
+  SetHint(txtPassWD, "接続先でパスワードが必要無い場合、省略可能です。");
+  txtSecond = MakeEdit(g, 504, 73, 65, 24);
+  SetHint(txtSecond, "接続を開始するまでの待ち時間を秒数指定します。");
+  txtMaxError = MakeEdit(g, 504, 101, 65, 24);
+  SetHint(txtMaxError, "何らかの原因で接続が失敗した場合に再試行する回数を指定します。");
+  btnNet = MakeButton(g, 428, 40, 61, 25, "参照");
+  btnTest = MakeButton(g, 16, 108, 93, 25, "接続テスト");
+  SetHint(btnTest, "この内容で接続できるかテストします。");
+
+  btnSave = MakeButton(this, 516, 272, 85, 25, "保存");
+  SetHint(btnSave, "指定した設定ファイルに保存します。ただし、内容のチェックは行いません。");
+  btnCancel = MakeButton(this, 424, 272, 85, 25, "キャンセル");
+  QStringList numbers;
+  for (int i = 1; i <= DefUnit::MaxEntries; ++i) {
+    numbers << QStringLiteral("%1").arg(i, 2, 10, QLatin1Char(' '));
+  }
+  cmbNumber = MakeCombo(this, 108, 89, 41, 24, numbers);
+  cmbNumber->setCurrentIndex(0);
+  btnVersion = MakeButton(this, 20, 276, 69, 17, "Version");
+  QFont small = font;
+  small.setPixelSize(kVersionFontPixels);
+  btnVersion->setFont(small);
+
+  // The text boxes never hold more than a settings field takes; the drive
+  // box leaves room for the ":" that is stored after it.
+  for (QLineEdit* edit : {txtNetPath, txtUserName, txtPassWD}) {
+    edit->setValidator(new Unit2::SjisLimitValidator(DefUnit::MaxFieldText, edit));
+  }
+  cmbDrive->setValidator(new Unit2::SjisLimitValidator(DefUnit::MaxFieldText - 1, cmbDrive));
+
+  QWidget* order[] = {fileName,   autoStart,   smallStart, errorDialogShow, txtEndSecond,
+                      btnCnfFile, txtNetPath,  cmbDrive,   txtUserName,     txtPassWD,
+                      txtSecond,  txtMaxError, btnNet,     btnTest,         btnSave,
+                      btnCancel,  cmbNumber,   btnVersion};
+  for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+
+  dilgNet.Title = QStringLiteral("フォルダの選択");
+  dilgNet.FileName = QStringLiteral("dir");
+  dilgNet.InitialDir = QStringLiteral("\\");
+  dilgNet.NoNetworkButton = true;
+  dilgCnfFile.Title = QStringLiteral("設定ファイル");
+
+  connect(cmbNumber, &QComboBox::editTextChanged, this,
+          [this] { Handled(&TfrmCNF::cmbNumberChange); });
+  connect(btnNet, &QPushButton::clicked, this, [this] { Handled(&TfrmCNF::btnNetClick); });
+  connect(btnCnfFile, &QPushButton::clicked, this, [this] { Handled(&TfrmCNF::btnCnfFileClick); });
+  connect(btnTest, &QPushButton::clicked, this, [this] { Handled(&TfrmCNF::btnTestClick); });
+  connect(txtNetPath, &QLineEdit::textChanged, this,
+          [this] { Handled(&TfrmCNF::txtNetPathChange); });
+  connect(cmbDrive, &QComboBox::editTextChanged, this,
+          [this] { Handled(&TfrmCNF::cmbDriveChange); });
+  connect(txtUserName, &QLineEdit::textChanged, this,
+          [this] { Handled(&TfrmCNF::txtUserNameChange); });
+  connect(txtPassWD, &QLineEdit::textChanged, this, [this] { Handled(&TfrmCNF::txtPassWDChange); });
+  connect(txtSecond, &QLineEdit::textChanged, this, [this] { Handled(&TfrmCNF::txtSecondChange); });
+  connect(txtMaxError, &QLineEdit::textChanged, this,
+          [this] { Handled(&TfrmCNF::txtMaxErrorChange); });
+  connect(txtEndSecond, &QLineEdit::textChanged, this,
+          [this] { Handled(&TfrmCNF::txtEndSecondChange); });
+  connect(errorDialogShow, &QCheckBox::toggled, this,
+          [this] { Handled(&TfrmCNF::errorDialogShowClick); });
+  connect(smallStart, &QCheckBox::toggled, this, [this] { Handled(&TfrmCNF::smallStartClick); });
+  connect(autoStart, &QCheckBox::toggled, this, [this] { Handled(&TfrmCNF::autoStartClick); });
+  connect(btnSave, &QPushButton::clicked, this, [this] { Handled(&TfrmCNF::btnSaveClick); });
+  connect(btnCancel, &QPushButton::clicked, this, [this] { Handled(&TfrmCNF::btnCancelClick); });
+  connect(btnVersion, &QPushButton::clicked, this, [this] { Handled(&TfrmCNF::btnVersionClick); });
+}
+
+void TfrmCNF::Handled(void (TfrmCNF::*handler)()) {
+  try {
+    (this->*handler)();
+  } catch (const std::exception& e) {
+    if (services_.Boxes == nullptr) return;
+    const std::string title = services_.App != nullptr ? services_.App->Title() : std::string();
+    platform::qt::ShowGeneralError(*services_.Boxes, title, e.what());
+  }
+}
+
+// ---- Creation, showing and the hint line ------------------------------------
+
+void TfrmCNF::FormCreate() {
+  hints_ = new Unit2::HintTracker(this);
+  qApp->installEventFilter(hints_);
+  connect(hints_, &Unit2::HintTracker::HintChanged, this, &TfrmCNF::DisplayHint);
+}
+
+void TfrmCNF::DisplayHint(const QString& hint) {
+  lblHint->setText(hint);
+}
+
+void TfrmCNF::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  // A window restored by the window system is not shown anew.
+  if (event->spontaneous()) return;
+  if (!shownOnce_) {
+    shownOnce_ = true;
+    if (const QScreen* s = screen() != nullptr ? screen() : QGuiApplication::primaryScreen()) {
+      move(s->availableGeometry().center() - rect().center());
+    }
+  }
+  Handled(&TfrmCNF::FormShow);
+}
+
+void TfrmCNF::FormShow() {
+  DefUnit::ConnectionSettings& c = WorkingCopy;
+  for (int k = 0; k < DefUnit::MaxEntries; ++k) {
+    const auto i = static_cast<std::size_t>(k);
+    c.NetPath[i] = running_.NetPath[i];
+    c.UserName[i] = running_.UserName[i];
+    c.UserPasswd[i] = running_.UserPasswd[i];
+    c.WaitTime[i] = running_.WaitTime[i];
+    c.MaxError[i] = running_.MaxError[i];
+    if (DefUnit::FieldLength(running_.LocalDrive[i]) == 0) {
+      DefUnit::SetField(c.LocalDrive[i], "Z:");
+    } else {
+      c.LocalDrive[i] = running_.LocalDrive[i];
+    }
+    EntryChanged[i] = false;
+  }
+  c.DoMapping = running_.DoMapping;
+  c.SmallStart = running_.SmallStart;
+  c.ExitTime = running_.ExitTime;
+  c.NoErrorDialog = running_.NoErrorDialog;
+
+  // Offer the file the program read: its name resolved against the current
+  // folder, which the program never changes after start-up.
+  const std::string& name = running_.ConfigFileName;
+  fileName->setText(name.empty()
+                        ? QString()
+                        : QDir::toNativeSeparators(
+                              QFileInfo(QFile::decodeName(name.c_str())).absoluteFilePath()));
+
+  autoStart->setChecked(running_.DoMapping);
+  smallStart->setChecked(running_.SmallStart);
+  errorDialogShow->setChecked(running_.NoErrorDialog);
+  txtEndSecond->setText(QString::number(running_.ExitTime));
+  SelectItem(cmbNumber, 0);
+
+  OptionsChanged = false;
+  EditsEnabled = false;
+  ShowEntry();
+  EditsEnabled = true;
+}
+
+int TfrmCNF::SelectedEntry() const {
+  const int i = cmbNumber->currentIndex();
+  if (i < 0 || cmbNumber->currentText() != cmbNumber->itemText(i)) return -1;
+  return i;
+}
+
+void TfrmCNF::ShowEntry() {
+  const int k = SelectedEntry();
+  if (k < 0) return;  // an edited selector names no entry: leave the boxes
+  const auto i = static_cast<std::size_t>(k);
+  const DefUnit::ConnectionSettings& c = WorkingCopy;
+
+  txtNetPath->setText(FromSjis(c.NetPath[i]));
+  int drive = kDefaultDrive;
+  if (DefUnit::FieldLength(c.LocalDrive[i]) > 0) {
+    char first = c.LocalDrive[i][0];
+    if (first >= 'a' && first <= 'z') first = static_cast<char>(first - 'a' + 'A');
+    drive = static_cast<unsigned char>(first) - 'A';  // outside 0..25: no item
+  }
+  SelectItem(cmbDrive, drive);
+  txtUserName->setText(FromSjis(c.UserName[i]));
+  txtPassWD->setText(FromSjis(c.UserPasswd[i]));
+  txtSecond->setText(c.WaitTime[i] == 0 ? QString() : QString::number(c.WaitTime[i]));
+  txtMaxError->setText(c.MaxError[i] == 0 ? QString() : QString::number(c.MaxError[i]));
+}
+
+void TfrmCNF::cmbNumberChange() {
+  EditsEnabled = false;
+  ShowEntry();
+  EditsEnabled = true;
+}
+
+// ---- Change handlers ------------------------------------------------------
+
+int TfrmCNF::EditableEntry() const {
+  return EditsEnabled ? SelectedEntry() : -1;
+}
+
+void TfrmCNF::StoreText(DefUnit::TextArray& field, const QString& text) {
+  const int k = EditableEntry();
+  if (k < 0) return;
+  DefUnit::SetField(field[static_cast<std::size_t>(k)], ToSjis(text));
+  EntryChanged[static_cast<std::size_t>(k)] = true;
+}
+
+void TfrmCNF::txtNetPathChange() {
+  StoreText(WorkingCopy.NetPath, txtNetPath->text());
+}
+
+void TfrmCNF::cmbDriveChange() {
+  const int k = EditableEntry();
+  if (k < 0) return;
+  const std::string drive =
+      platform::CutSjis(ToSjis(cmbDrive->currentText()), DefUnit::MaxFieldText - 1) + ":";
+  DefUnit::SetField(WorkingCopy.LocalDrive[static_cast<std::size_t>(k)], drive);
+  EntryChanged[static_cast<std::size_t>(k)] = true;
+}
+
+void TfrmCNF::txtUserNameChange() {
+  StoreText(WorkingCopy.UserName, txtUserName->text());
+}
+
+void TfrmCNF::txtPassWDChange() {
+  StoreText(WorkingCopy.UserPasswd, txtPassWD->text());
+}
+
+void TfrmCNF::txtSecondChange() {
+  const int k = EditableEntry();
+  if (k < 0) return;
+  WorkingCopy.WaitTime[static_cast<std::size_t>(k)] =
+      Unit2::DialogInteger(txtSecond->text()).value_or(0);
+  EntryChanged[static_cast<std::size_t>(k)] = true;
+}
+
+void TfrmCNF::txtMaxErrorChange() {
+  const int k = EditableEntry();
+  if (k < 0) return;
+  WorkingCopy.MaxError[static_cast<std::size_t>(k)] =
+      Unit2::DialogInteger(txtMaxError->text()).value_or(0);
+  EntryChanged[static_cast<std::size_t>(k)] = true;
+}
+
+void TfrmCNF::txtEndSecondChange() {
+  if (!EditsEnabled) return;
+  WorkingCopy.ExitTime = Unit2::DialogInteger(txtEndSecond->text()).value_or(5);
+  OptionsChanged = true;
+}
+
+void TfrmCNF::errorDialogShowClick() {
+  if (!EditsEnabled) return;
+  WorkingCopy.NoErrorDialog = errorDialogShow->isChecked();
+  OptionsChanged = true;
+}
+
+void TfrmCNF::smallStartClick() {
+  if (!EditsEnabled) return;
+  WorkingCopy.SmallStart = smallStart->isChecked();
+  OptionsChanged = true;
+}
+
+void TfrmCNF::autoStartClick() {
+  if (!EditsEnabled) return;
+  WorkingCopy.DoMapping = autoStart->isChecked();
+  OptionsChanged = true;
+}
+
+// ---- File choice ------------------------------------------------------------
+
+bool TfrmCNF::ExecuteDialog(Unit2::SaveFileDialog& dialog) {
+  if (fileDialogRunner_) return fileDialogRunner_(dialog, this);
+  return Unit2::RunToolkitSaveFileDialog(dialog, this);
+}
+
+void TfrmCNF::btnNetClick() {
+  dilgNet.InitialDir = txtNetPath->text();
+  // The user goes to the folder and accepts the proposed name; the name is
+  // cut off again, also after Cancel.
+  ExecuteDialog(dilgNet);
+  txtNetPath->setText(
+      Unit2::CutToSjisBytes(Unit2::FolderPart(dilgNet.FileName), DefUnit::MaxFieldText));
+}
+
+void TfrmCNF::btnCnfFileClick() {
+  const QString current = fileName->text();
+  dilgCnfFile.InitialDir = Unit2::FolderPart(current);
+  dilgCnfFile.FileName = Unit2::NamePart(current);
+  ExecuteDialog(dilgCnfFile);
+  fileName->setText(dilgCnfFile.FileName);
+}
+
+// ---- Connection test ------------------------------------------------------
+
+void TfrmCNF::btnTestClick() {
+  Connection::AttemptRequest request;
+  request.RemoteName = ToSjis(txtNetPath->text());
+  request.LocalName = ToSjis(cmbDrive->currentText()) + ":";
+  request.UserName = ToSjis(txtUserName->text());
+  request.Password = ToSjis(txtPassWD->text());
+
+  const std::uint32_t code =
+      Connection::AttemptConnection(services_, running_.HoldShiftKey, request, nullptr);
+  const std::string message = Connection::ConnectErrorMessage(code);
+  if (!message.empty()) {
+    services_.Boxes->Show(platform::ErrorBox(message));
+  } else {
+    // Remove the test's connection before anything waits on the user.
+    services_.Network->CancelConnection(request.LocalName, 0, true);
+    services_.Boxes->Show(platform::InformationBox("接続テスト正常終了。"));
+  }
+  services_.App->SetTitle(Connection::TitleAtRest);
+}
+
+// ---- Save, cancel, version ------------------------------------------------
+
+// The file keeps at most 27 password bytes and drops blanks when read, so
+// such a password would come back different from what was typed.
+bool TfrmCNF::PasswordsStorable() {
+  for (int k = 0; k < DefUnit::MaxEntries; ++k) {
+    const auto i = static_cast<std::size_t>(k);
+    if (DefUnit::FieldLength(WorkingCopy.NetPath[i]) == 0) continue;  // not written
+    const DefUnit::PasswordProblem problem =
+        DefUnit::CheckPasswordStorable(DefUnit::FieldText(WorkingCopy.UserPasswd[i]));
+    if (problem == DefUnit::PasswordProblem::None) continue;
+    services_.Boxes->Show(platform::ErrorBox(PasswordProblemText(k + 1, problem).toStdString()));
+    SelectItem(cmbNumber, k);
+    txtPassWD->setFocus();
+    return false;
+  }
+  return true;
+}
+
+void TfrmCNF::btnSaveClick() {
+  const bool changed = OptionsChanged || std::any_of(EntryChanged.begin(), EntryChanged.end(),
+                                                     [](bool b) { return b; });
+  if (!changed) {
+    services_.Boxes->Show(platform::InformationBox("内容が変更されていません。"));
+    return;
+  }
+  if (!PasswordsStorable()) return;
+  if (DefUnit::ConfigFileExists(ToPath(fileName->text()))) {
+    const platform::BoxAnswer answer = services_.Boxes->Show(
+        platform::InformationBox("上書きしてよろしいですか？", platform::BoxButtons::OkCancel));
+    if (answer != platform::BoxAnswer::Ok) return;
+  }
+  DefUnit::SaveSettings(ToPath(fileName->text()), WorkingCopy);
+  services_.Boxes->Show(platform::InformationBox("プログラムを再起動してください。"));
+  hide();
+}
+
+void TfrmCNF::btnCancelClick() {
+  hide();
+}
+
+void TfrmCNF::btnVersionClick() {
+  if (frmABUT_ == nullptr) return;
+  frmABUT_->show();
+  frmABUT_->raise();
+}

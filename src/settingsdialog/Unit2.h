@@ -1,0 +1,132 @@
+// The settings dialog: edits a working copy of the 26 connections and the
+// global options, tests one connection, and writes the configuration file.
+// The settings the program runs with are never changed here; a saved file
+// takes effect at the next start.
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+#include <array>
+#include <string>
+
+#include "platform/Services.h"
+#include "settings/DefUnit.h"
+#include "settingsdialog/FileDialogs.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace Unit2 {
+class HintTracker;
+}
+
+class TfrmCNF : public QWidget {
+  Q_OBJECT
+ public:
+  // Created hidden; each showing takes a fresh copy of `running`.
+  TfrmCNF(DefUnit::RunningSettings& running, platform::Services& services,
+          QWidget* parent = nullptr);
+
+  // The About box that "Version" shows; nothing happens while it is unset.
+  void SetAboutDialog(QWidget* about) { frmABUT_ = about; }
+  // Replaces the toolkit's save-file dialog (tests).
+  void SetFileDialogRunner(Unit2::SaveFileDialogRunner runner) {
+    fileDialogRunner_ = std::move(runner);
+  }
+
+  // Controls, in declaration order.
+  QLineEdit* fileName = nullptr;
+  QLabel* Label1 = nullptr;
+  QCheckBox* autoStart = nullptr;
+  QCheckBox* errorDialogShow = nullptr;
+  QCheckBox* smallStart = nullptr;
+  QLineEdit* txtEndSecond = nullptr;
+  Unit2::SaveFileDialog dilgNet;
+  Unit2::SaveFileDialog dilgCnfFile;
+  QPushButton* btnCnfFile = nullptr;
+  QLabel* Label2 = nullptr;
+  QLabel* Label3 = nullptr;
+  QGroupBox* GroupBox2 = nullptr;
+  QLineEdit* txtNetPath = nullptr;
+  QComboBox* cmbDrive = nullptr;
+  QLineEdit* txtUserName = nullptr;
+  QLineEdit* txtPassWD = nullptr;
+  QLineEdit* txtSecond = nullptr;
+  QLineEdit* txtMaxError = nullptr;
+  QPushButton* btnNet = nullptr;
+  QPushButton* btnTest = nullptr;
+  QLabel* Label4 = nullptr;
+  QLabel* Label5 = nullptr;
+  QLabel* Label6 = nullptr;
+  QLabel* Label7 = nullptr;
+  QLabel* Label8 = nullptr;
+  QLabel* Label9 = nullptr;
+  QLabel* Label10 = nullptr;
+  QLabel* Label11 = nullptr;
+  QPushButton* btnSave = nullptr;
+  QPushButton* btnCancel = nullptr;
+  QLabel* lblHint = nullptr;
+  QComboBox* cmbNumber = nullptr;
+  QPushButton* btnVersion = nullptr;
+
+  // Handlers.
+  void cmbNumberChange();
+  void btnNetClick();
+  void btnCnfFileClick();
+  void btnTestClick();
+  void FormShow();
+  void txtNetPathChange();
+  void cmbDriveChange();
+  void txtUserNameChange();
+  void txtPassWDChange();
+  void txtSecondChange();
+  void txtMaxErrorChange();
+  void txtEndSecondChange();
+  void errorDialogShowClick();
+  void smallStartClick();
+  void autoStartClick();
+  void FormCreate();
+  void btnSaveClick();
+  void btnCancelClick();
+  void btnVersionClick();
+  void DisplayHint(const QString& hint);
+
+  // The entry shown: the item of cmbNumber whose text the box holds, or -1
+  // while the text was edited into something that is no item.
+  int SelectedEntry() const;
+
+  // The working copy and its change flags.
+  DefUnit::ConnectionSettings WorkingCopy;
+  std::array<bool, DefUnit::MaxEntries> EntryChanged{};
+  bool OptionsChanged = false;
+  bool EditsEnabled = false;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void CreateControls();
+  void ShowEntry();
+  // Runs a handler as the program's general error handler would: a failure
+  // ends it and is shown in an error box; the dialog goes on.
+  void Handled(void (TfrmCNF::*handler)());
+  // The entry handlers store into entry k only while an item is selected.
+  int EditableEntry() const;
+  void StoreText(DefUnit::TextArray& field, const QString& text);
+  bool ExecuteDialog(Unit2::SaveFileDialog& dialog);
+  bool PasswordsStorable();
+
+  DefUnit::RunningSettings& running_;
+  platform::Services& services_;
+  QPointer<QWidget> frmABUT_;
+  Unit2::SaveFileDialogRunner fileDialogRunner_;
+  Unit2::HintTracker* hints_ = nullptr;
+  bool shownOnce_ = false;
+};
+
+// The program's one settings dialog; set by the program start.
+extern TfrmCNF* frmCNF;
