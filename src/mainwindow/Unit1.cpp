@@ -4,10 +4,13 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QTimer>
 #include <QToolButton>
 #include <QWindow>
 
+#include "mainwindow/FormRgn.h"
+#include "mainwindow/fileIN.h"
 #include "platform/Codec.h"
 
 namespace {
@@ -30,16 +33,44 @@ void MakeAqua(QWidget* w) {
   w->setPalette(pal);
 }
 
-// Caption-only flat button over the picture: a raised frame on hover.
+// A flat button that shows only its caption over the picture and a raised
+// frame while the mouse is over it. It paints itself: the style's margins
+// would leave no room for a caption in the 13 x 10 buttons, so the caption's
+// ink, not its line box, is centred.
+class CaptionButton : public QToolButton {
+ public:
+  using QToolButton::QToolButton;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    const QRect r = rect();
+    if (underMouse() && isEnabled()) {
+      const bool down = isDown();
+      painter.setPen(down ? palette().color(QPalette::Dark) : palette().color(QPalette::Light));
+      painter.drawLine(r.topLeft(), r.topRight());
+      painter.drawLine(r.topLeft(), r.bottomLeft());
+      painter.setPen(down ? palette().color(QPalette::Light) : palette().color(QPalette::Dark));
+      painter.drawLine(r.bottomLeft(), r.bottomRight());
+      painter.drawLine(r.topRight(), r.bottomRight());
+    }
+    painter.setFont(font());
+    painter.setPen(palette().color(QPalette::ButtonText));
+    const QRect ink = QFontMetrics(font()).tightBoundingRect(text());
+    const QPoint shift = isDown() ? QPoint(1, 1) : QPoint(0, 0);
+    painter.drawText(r.center() - ink.center() + shift, text());
+  }
+};
+
 QToolButton* FlatButton(QWidget* parent, const char* caption, QRect geometry, QFont font) {
-  auto* b = new QToolButton(parent);
+  auto* b = new CaptionButton(parent);
   b->setText(QString::fromUtf8(caption));
   b->setAutoRaise(true);
   b->setFocusPolicy(Qt::NoFocus);
   b->setGeometry(geometry);
   b->setFont(font);
-  b->setToolButtonStyle(Qt::ToolButtonTextOnly);
   b->setAttribute(Qt::WA_TranslucentBackground);
+  b->setAttribute(Qt::WA_Hover);
   MakeAqua(b);
   return b;
 }
@@ -92,9 +123,11 @@ TfrmMain::TfrmMain(DefUnit::RunningSettings& settings, platform::Services& servi
   anmTimer->setInterval(200);
 
   // Creation order is drawing order: the picture lowest.
-  RgnMain = new QLabel(this);
+  RgnMain = new TFormRgn(this);
   RgnMain->setObjectName("RgnMain");
-  RgnMain->setGeometry(28, 8, 384, 128);
+  fileIN1 = new TfileIN(this);
+  fileIN1->setObjectName("fileIN1");
+  ReadShapeLayout(RgnMain, fileIN1);
 
   sbtConfig = FlatButton(this, "設定", QRect(228, 87, 65, 22), UiFont(16, false));
   sbtCNTNow = FlatButton(this, "接続", QRect(304, 87, 65, 22), UiFont(16, false));
@@ -143,9 +176,10 @@ void TfrmMain::FormCreate() {
   ShapeWindow();
 }
 
+// A failure to shape ends the set-up here: the window stays unshaped, not
+// minimised, and the title keeps "Kayoiji".
 void TfrmMain::ShapeWindow() {
-  resize(RgnMain->size());
-  RgnMain->move(0, 0);
+  ShapeMainWindow(this, RgnMain, fileIN1);
   if (settings_.SmallStart) setWindowState(windowState() | Qt::WindowMinimized);
   services_.App->SetTitle(Connection::TitleAtRest);
 }

@@ -10,6 +10,8 @@
 #include "settings/DefUnit.h"
 
 class QCheckBox;
+class TFormRgn;
+class TfileIN;
 class QLabel;
 class QTimer;
 class QToolButton;
@@ -36,7 +38,8 @@ class TfrmMain : public QWidget, public Connection::MainView {
   QTimer* anmTimer = nullptr;
   QToolButton* btnClose = nullptr;
   QToolButton* btnSmall = nullptr;
-  QWidget* RgnMain = nullptr;
+  TfileIN* fileIN1 = nullptr;
+  TFormRgn* RgnMain = nullptr;
 
   // Connection::MainView
   bool NoErrorTicked() const override;

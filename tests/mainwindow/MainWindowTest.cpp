@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "mainwindow/FormRgn.h"
 #include "mainwindow/Unit1.h"
 #include "platform/Errors.h"
 #include "support/ScriptedPlatform.h"
