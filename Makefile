@@ -8,7 +8,7 @@ JOBS       ?= $(shell nproc)
 
 CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps build run test sanitize fuzz bench format clean
+.PHONY: all deps build run test sanitize fuzz bench package format clean
 
 all: build
 
@@ -50,6 +50,10 @@ fuzz: deps
 	    >$(BUILD_FUZZ)/$$bin.log 2>&1 || { tail -n 40 $(BUILD_FUZZ)/$$bin.log; exit 1; }; \
 	  grep -E '^(Done|stat::number_of_executed_units)' $(BUILD_FUZZ)/$$bin.log; \
 	done
+
+# The Debian package (build/kayoiji_1.0.8_amd64.deb).
+package: build
+	@cmake --build $(BUILD) --target package
 
 bench: build
 	@$(BUILD)/bench/settings_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
