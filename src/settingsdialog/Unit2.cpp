@@ -179,7 +179,9 @@ void TfrmCNF::CreateControls() {
           "接続先のパスを指定します。 \\\\(コンピュータ名)\\(共有名) の形で指定します。");
   QStringList drives;
   for (char c = 'A'; c <= 'Z'; ++c) drives << QString(QChar(c));
-  cmbDrive = MakeCombo(g, 128, 73, 37, 24, drives);
+  // Wider than the 37 and 41 pixels laid out: the toolkit's drop-down
+  // button leaves too little room for "W" or "26" at this font size.
+  cmbDrive = MakeCombo(g, 128, 73, 45, 24, drives);
   cmbDrive->setCurrentIndex(kDefaultDrive);
   SetHint(cmbDrive, "このドライブ名で接続します。");
   txtUserName = MakeEdit(g, 260, 73, 149, 24);
@@ -203,7 +205,7 @@ void TfrmCNF::CreateControls() {
   for (int i = 1; i <= DefUnit::MaxEntries; ++i) {
     numbers << QStringLiteral("%1").arg(i, 2, 10, QLatin1Char(' '));
   }
-  cmbNumber = MakeCombo(this, 108, 89, 41, 24, numbers);
+  cmbNumber = MakeCombo(this, 108, 89, 50, 24, numbers);
   cmbNumber->setCurrentIndex(0);
   btnVersion = MakeButton(this, 20, 276, 69, 17, "Version");
   QFont small = font;
