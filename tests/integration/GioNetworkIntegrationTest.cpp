@@ -1,0 +1,297 @@
+// The GIO network backend against a real Samba server. smb-fixture.sh starts
+// the server and a D-Bus session and says where they are; outside it these
+// cases skip.
+#include <gio/gio.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <memory>
+#include <string>
+
+#include "platform/linux/GioNetwork.h"
+#include "support/TestFiles.h"
+
+namespace fs = std::filesystem;
+using platform::GioNetwork;
+using platform::NetResource;
+namespace code = platform::code;
+
+namespace {
+
+std::string Env(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+// The longest single blocking call of the run, reported at its end.
+struct Longest {
+  double Seconds = 0;
+  std::string What;
+} longest;
+
+class ReportLongest : public ::testing::Environment {
+ public:
+  void TearDown() override {
+    if (!longest.What.empty()) {
+      std::cout << "longest blocking call: " << longest.Seconds << " s (" << longest.What << ")\n";
+    }
+  }
+};
+const auto* const kReport = ::testing::AddGlobalTestEnvironment(new ReportLongest);
+
+std::uint32_t Timed(const std::string& what, const std::function<std::uint32_t()>& call) {
+  const auto start = std::chrono::steady_clock::now();
+  const std::uint32_t result = call();
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  if (seconds > longest.Seconds) longest = {seconds, what};
+  return result;
+}
+
+// A port on 127.0.0.1 where nothing listens: bound once, then let go.
+int ClosedPort() {
+  const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof addr;
+  ::bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+  ::getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len);
+  ::close(s);
+  return ntohs(addr.sin_port);
+}
+
+class SmbShare : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (Env("KAYOIJI_TEST_SMB_DIR").empty()) GTEST_SKIP() << "needs the server of smb-fixture.sh";
+    net_ = std::make_unique<GioNetwork>((scratch_.Path() / "drives").string());
+  }
+
+  // Nothing one case mounted is left for the next.
+  void TearDown() override {
+    if (!net_) return;
+    for (char drive = 'A'; drive <= 'Z'; ++drive) {
+      net_->CancelConnection(std::string(1, drive) + ":", 0, true);
+    }
+    net_->CancelConnection(Unc(), 0, true);
+  }
+
+  static std::string Unc(const std::string& share = Env("KAYOIJI_TEST_SMB_SHARE")) {
+    return "\\\\" + Env("KAYOIJI_TEST_SMB_HOST") + "\\" + share;
+  }
+  static std::string User() { return Env("KAYOIJI_TEST_SMB_USER"); }
+  static std::string Password() { return Env("KAYOIJI_TEST_SMB_PASSWORD"); }
+
+  std::uint32_t Connect(const std::string& local, const std::string& remote,
+                        const std::string& password, const std::string& user) {
+    NetResource request;
+    request.LocalName = local;
+    request.RemoteName = remote;
+    return Timed("connect " + local + " " + remote,
+                 [&] { return net_->AddConnection(request, password, user, 0); });
+  }
+  std::uint32_t Connect(const std::string& local) {
+    return Connect(local, Unc(), Password(), User());
+  }
+
+  std::uint32_t Cancel(const std::string& local, bool force = true) {
+    return Timed("cancel " + local, [&] { return net_->CancelConnection(local, 0, force); });
+  }
+
+  fs::path Drives() const { return net_->DrivesFolder(); }
+  fs::path Link(char drive) const { return Drives() / std::string(1, drive); }
+
+  static bool ShareMounted() {
+    g_autoptr(GFile) share = g_file_new_for_uri(Env("KAYOIJI_TEST_SMB_URI").c_str());
+    g_autoptr(GMount) mount = g_file_find_enclosing_mount(share, nullptr, nullptr);
+    return mount != nullptr;
+  }
+
+  testsupport::TempDir scratch_;
+  std::unique_ptr<GioNetwork> net_;
+};
+
+TEST_F(SmbShare, CorrectCredentialsLinkTheDriveToTheShare) {
+  ASSERT_EQ(Connect("z:"), code::NoError);
+  EXPECT_TRUE(ShareMounted());
+  ASSERT_TRUE(fs::is_symlink(Link('Z')));
+  EXPECT_EQ(fs::status(Drives()).permissions() & fs::perms::all, fs::perms::owner_all);
+
+  { std::ofstream(Link('Z') / "through-the-drive.txt") << "written on Z:"; }
+  EXPECT_EQ(testsupport::ReadBytes(Env("KAYOIJI_TEST_SMB_DIR") + "/through-the-drive.txt"),
+            "written on Z:");
+
+  const std::intptr_t probe = net_->ProbeOpen(Unc() + "\\*.*", 63);
+  EXPECT_NE(probe, 0);
+  if (probe != 0) net_->ProbeClose(probe);
+
+  EXPECT_EQ(Cancel("Z:"), code::NoError);
+  EXPECT_FALSE(fs::exists(fs::symlink_status(Link('Z'))));
+  EXPECT_FALSE(ShareMounted());
+  EXPECT_EQ(Cancel("Z:"), code::NotConnected);
+}
+
+TEST_F(SmbShare, RefusedCredentials) {
+  EXPECT_EQ(Connect("Z:", Unc(), "wrong", User()), code::InvalidPassword);
+  EXPECT_EQ(Connect("Z:", Unc(), Password(), "WORKGROUP\\nobody"), code::InvalidPassword);
+  EXPECT_EQ(Connect("Z:", Unc(), "", ""), code::AccessDenied) << "anonymous";
+  EXPECT_FALSE(fs::exists(fs::symlink_status(Link('Z'))));
+  EXPECT_FALSE(ShareMounted());
+}
+
+TEST_F(SmbShare, DomainAndUserAreSplit) {
+  EXPECT_EQ(Connect("Y:", Unc(), Password(), "WORKGROUP\\" + User()), code::NoError);
+  EXPECT_TRUE(fs::is_symlink(Link('Y')));
+}
+
+TEST_F(SmbShare, UnknownShareOrFolder) {
+  EXPECT_EQ(Connect("Z:", Unc("nosuchshare"), Password(), User()), code::BadNetName);
+  EXPECT_EQ(Connect("Z:", Unc() + "\\nosuchfolder", Password(), User()), code::BadNetName);
+  EXPECT_FALSE(fs::exists(fs::symlink_status(Link('Z'))));
+  EXPECT_FALSE(ShareMounted()) << "a failed call leaves no mount behind";
+}
+
+TEST_F(SmbShare, AFolderBelowTheShare) {
+  fs::create_directories(Env("KAYOIJI_TEST_SMB_DIR") + "/sub/deeper");
+  { std::ofstream(Env("KAYOIJI_TEST_SMB_DIR") + "/sub/deeper/seen.txt") << "from the server"; }
+  ASSERT_EQ(Connect("W:", Unc() + "\\sub\\deeper", Password(), User()), code::NoError);
+  EXPECT_EQ(testsupport::ReadBytes((Link('W') / "seen.txt").string()), "from the server");
+  EXPECT_EQ(Cancel("W:"), code::NoError);
+  EXPECT_FALSE(ShareMounted());
+}
+
+TEST_F(SmbShare, NothingListening) {
+  const std::string unc = "\\\\127.0.0.1@" + std::to_string(ClosedPort()) + "\\data";
+  EXPECT_EQ(Connect("Z:", unc, Password(), User()), code::NoNetOrBadPath);
+}
+
+// GVfs reports a name that does not resolve like a missing share (ENOENT).
+TEST_F(SmbShare, UnknownHost) {
+  EXPECT_EQ(Connect("Z:", "\\\\nosuchhost.invalid\\data", Password(), User()), code::BadNetName);
+}
+
+TEST_F(SmbShare, EmptyLocalNameConnectsWithoutALink) {
+  ASSERT_EQ(Connect(""), code::NoError);
+  EXPECT_TRUE(ShareMounted());
+  EXPECT_TRUE(!fs::exists(Drives()) || fs::is_empty(Drives()));
+  EXPECT_EQ(Cancel(Unc(), false), code::NoError);
+  EXPECT_FALSE(ShareMounted());
+  EXPECT_EQ(Cancel(Unc()), code::NotConnected);
+}
+
+TEST_F(SmbShare, LetterInUse) {
+  ASSERT_EQ(Connect("Z:"), code::NoError);
+  const fs::path target = fs::read_symlink(Link('Z'));
+  EXPECT_EQ(Connect("Z:"), code::AlreadyAssigned);
+  EXPECT_EQ(fs::read_symlink(Link('Z')), target);
+
+  // A second letter on the same share; dropping one keeps the other working.
+  ASSERT_EQ(Connect("Y:"), code::NoError);
+  EXPECT_EQ(Cancel("Z:"), code::NoError);
+  EXPECT_TRUE(ShareMounted());
+  EXPECT_TRUE(fs::is_directory(Link('Y')));
+  EXPECT_EQ(Cancel("Y:"), code::NoError);
+  EXPECT_FALSE(ShareMounted());
+
+  // A folder or file of that name is not ours to replace.
+  fs::create_directories(Link('X'));
+  EXPECT_EQ(Connect("X:"), code::AlreadyAssigned);
+}
+
+TEST_F(SmbShare, DanglingLinkIsReplaced) {
+  fs::create_directories(Drives());
+  fs::create_symlink(scratch_.Path() / "gone", Link('Z'));
+  ASSERT_EQ(Connect("Z:"), code::NoError);
+  EXPECT_TRUE(fs::is_directory(Link('Z')));
+  EXPECT_NE(fs::read_symlink(Link('Z')), scratch_.Path() / "gone");
+}
+
+TEST_F(SmbShare, BadLocalNamesFailBeforeAnyNetworkWork) {
+  for (const std::string local : {"Q", "1:", ":", "ZZ:", "Z:\\", " Z:", "\x82\x79:"}) {
+    EXPECT_EQ(Connect(local), code::BadDevice) << local;
+  }
+  EXPECT_FALSE(ShareMounted());
+  EXPECT_FALSE(fs::exists(Drives()));
+  EXPECT_EQ(Cancel("Q"), code::NotConnected);
+}
+
+TEST_F(SmbShare, BadRemoteNamesGiveWindowsCodes) {
+  const std::string host = "\\\\" + Env("KAYOIJI_TEST_SMB_HOST");
+  const struct {
+    std::string remote;
+    std::uint32_t expected;
+  } cases[] = {
+      {"", code::NoNetOrBadPath},
+      {host, code::BadNetName},
+      {host + "\\", code::BadNetName},
+      {"data", code::NoNetOrBadPath},
+      {" " + host + "\\data", code::NoNetOrBadPath},
+      {"\\\\127.0 .0.1\\data", code::NoNetOrBadPath},
+      {host + "\\da ta", code::BadNetName},
+      {host + "\\\x8B\xA4\x97\x4C", code::BadNetName},          // a share named in Japanese
+      {host + "\\\x95\x5C", code::BadNetName},                  // 0x5C as a second byte
+      {host + "\\d\x82", code::BadNetName},                     // a lone lead byte
+      {host + "\\" + std::string(256, 'a'), code::BadNetName},  // a 256-byte share
+      {"\\\\" + std::string(254, 'h') + "\\data", code::NoNetOrBadPath},
+      {"\\\\127.0.0.1@99999\\data", code::NoNetOrBadPath},
+      {host + "\\data\\..", code::BadNetName},
+      {host + "\\data\\a*b", code::BadNetName},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Connect("Z:", c.remote, Password(), User()), c.expected) << c.remote;
+  }
+  EXPECT_FALSE(fs::exists(fs::symlink_status(Link('Z'))));
+}
+
+TEST_F(SmbShare, ProbeLeavesAShareThatIsNotMountedAlone) {
+  EXPECT_EQ(net_->ProbeOpen(Unc() + "\\*.*", 63), 0);
+  EXPECT_EQ(net_->ProbeOpen("\\*.*", 63), 0);
+  EXPECT_EQ(net_->ProbeOpen("", 63), 0);
+  EXPECT_FALSE(ShareMounted());
+}
+
+// A host that takes the connection but never answers: bounded by GVfs's own
+// timeout, so it runs only when asked for (KAYOIJI_TEST_SLOW=1).
+TEST_F(SmbShare, SilentHost) {
+  if (Env("KAYOIJI_TEST_SLOW") != "1") GTEST_SKIP() << "slow; set KAYOIJI_TEST_SLOW=1";
+  const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof addr;
+  ASSERT_EQ(::bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  ASSERT_EQ(::listen(s, 8), 0);
+  ::getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len);
+  const std::string unc = "\\\\127.0.0.1@" + std::to_string(ntohs(addr.sin_port)) + "\\data";
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(Connect("Z:", unc, Password(), User()), code::NoNetOrBadPath);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+  ::close(s);
+}
+
+// Run by its own ctest entry with the session bus address pointing nowhere:
+// GIO then has no GVfs, which must be reported, not hung on.
+TEST(NoSessionBus, ReportsNoNetwork) {
+  if (Env("KAYOIJI_TEST_EXPECT_NO_BUS") != "1") GTEST_SKIP() << "needs a process without a bus";
+  testsupport::TempDir scratch;
+  GioNetwork net((scratch.Path() / "drives").string());
+  NetResource request;
+  request.LocalName = "Z:";
+  request.RemoteName = "\\\\127.0.0.1@4450\\data";
+  EXPECT_EQ(net.AddConnection(request, "secret", "user", 0), code::NoNetwork);
+  EXPECT_FALSE(fs::exists(fs::symlink_status(scratch.Path() / "drives" / "Z")));
+  EXPECT_EQ(net.CancelConnection("Z:", 0, true), code::NotConnected);
+  EXPECT_EQ(net.ProbeOpen("\\\\127.0.0.1@4450\\data\\*.*", 63), 0);
+}
+
+}  // namespace
