@@ -257,6 +257,8 @@ void TfrmCNF::CreateControls() {
   connect(btnVersion, &QPushButton::clicked, this, [this] { Handled(&TfrmCNF::btnVersionClick); });
 }
 
+// Caught here rather than in the application's event handler, so that a
+// failure never unwinds through the toolkit's signal dispatch.
 void TfrmCNF::Handled(void (TfrmCNF::*handler)()) {
   try {
     (this->*handler)();
