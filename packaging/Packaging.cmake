@@ -29,6 +29,6 @@ set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What the program needs at run time beyond the libraries it links.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-qpa-plugins, gvfs, gvfs-backends, gvfs-fuse, dbus, fonts-ipafont-gothic")
+    "qt6-qpa-plugins, qt6-translations-l10n, gvfs, gvfs-backends, gvfs-fuse, dbus, fonts-ipafont-gothic")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 include(CPack)

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6widgets6 qt6-qpa-plugins libgl-dev
+  qt6-base-dev qt6-base-dev-tools libqt6widgets6 qt6-qpa-plugins qt6-translations-l10n libgl-dev
   libglib2.0-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
