@@ -367,7 +367,7 @@ TEST(LoadSettings, MalformedFilesNeverCrash) {
   const std::vector<std::string> inputs = {
       std::string(10 * 1024 * 1024, 'N'),
       "NetPath\t" + std::string(10 * 1024 * 1024, 'x'),
-      std::string("NetPath\t\\\\a\\b\0WaitTime\t1\r\n", 30),
+      std::string("NetPath\t\\\\a\\b\0WaitTime\t1\r\n", 26),
       "NetPath\t\\\\a\\b\rLocalDrive\tX:\rWaitTime\t1",
       "NetPath\t\x82",
       "ExitTime\t999999999999999999999999999999",
