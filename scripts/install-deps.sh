@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   fonts-ipafont-gothic
-  xvfb xauth imagemagick desktop-file-utils dpkg-dev
+  xvfb xauth imagemagick xdotool desktop-file-utils dpkg-dev
   samba smbclient gvfs-backends gvfs-fuse dbus
 )
 if [ "${KAYOIJI_WINDOWS:-0}" = 1 ]; then

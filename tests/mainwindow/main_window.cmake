@@ -10,3 +10,9 @@ add_test(NAME program_exits_by_itself
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/exits-by-itself.sh $<TARGET_FILE:kayoiji>)
 set_tests_properties(program_exits_by_itself PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen
                                                         TIMEOUT 30)
+
+# The real window in a real X server: position, size, shape and labels.
+add_test(NAME program_window_shape
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/screenshot-check.sh $<TARGET_FILE:kayoiji>)
+set_tests_properties(program_window_shape PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 60
+                                                     LABELS screenshot RUN_SERIAL TRUE)
