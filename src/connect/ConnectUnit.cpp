@@ -146,23 +146,17 @@ void ConnectionRun::Prepare() {
 // arrive in the middle of a pass. It must not start a second pass over the
 // same entries (the entry under attempt is still due): it is remembered and
 // run once the current pass has returned.
-void ConnectionRun::Tick() {
-  if (busy_) {
-    tickDeferred_ = true;
-    return;
-  }
-  busy_ = true;
-  TickPass();
-  RunDeferred();
-}
+void ConnectionRun::Tick() { Enter(tickDeferred_, &ConnectionRun::TickPass); }
 
-void ConnectionRun::ConnectNow() {
+void ConnectionRun::ConnectNow() { Enter(connectNowDeferred_, &ConnectionRun::ConnectNowPass); }
+
+void ConnectionRun::Enter(bool& deferred, void (ConnectionRun::*pass)()) {
   if (busy_) {
-    connectNowDeferred_ = true;
+    deferred = true;
     return;
   }
   busy_ = true;
-  ConnectNowPass();
+  (this->*pass)();
   RunDeferred();
 }
 

@@ -90,6 +90,7 @@ class ConnectionRun {
   bool Busy() const { return busy_; }
 
  private:
+  void Enter(bool& deferred, void (ConnectionRun::*pass)());
   void TickPass();
   void ConnectNowPass();
   void RunDeferred();
