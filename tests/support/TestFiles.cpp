@@ -4,14 +4,28 @@
 #include <fstream>
 #include <iterator>
 
+#ifdef _WIN32
+#include <process.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace testsupport {
+
+namespace {
+int ProcessId() {
+#ifdef _WIN32
+  return _getpid();
+#else
+  return ::getpid();
+#endif
+}
+}  // namespace
 
 TempDir::TempDir() {
   static std::atomic<int> counter{0};
   path_ = std::filesystem::temp_directory_path() /
-          ("kayoiji-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+          ("kayoiji-test-" + std::to_string(ProcessId()) + "-" + std::to_string(counter++));
   std::filesystem::remove_all(path_);
   std::filesystem::create_directories(path_);
 }

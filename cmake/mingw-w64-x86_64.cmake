@@ -1,0 +1,30 @@
+# Cross build for 64-bit Windows with MinGW-w64; the tests run under Wine.
+#   cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+#         -DKAYOIJI_GUI=OFF -DKAYOIJI_BENCH=OFF
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(KAYOIJI_MINGW_TRIPLE x86_64-w64-mingw32)
+# The "-posix" compilers: the win32 thread model has no std::thread or
+# std::mutex, which GoogleTest needs.
+set(CMAKE_C_COMPILER ${KAYOIJI_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${KAYOIJI_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${KAYOIJI_MINGW_TRIPLE}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${KAYOIJI_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# The compiler's own libraries (libstdc++, libgcc, winpthread) go into each
+# program, so nothing has to be copied next to it.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+
+# Debian's wine64 package keeps the 64-bit loader out of PATH; the "wine"
+# wrapper works as well but warns about its missing 32-bit half.
+find_program(KAYOIJI_WINE_LOADER NAMES wine64 wine HINTS /usr/lib/wine /usr/lib64/wine
+             DOC "Wine loader that runs the cross-built programs")
+if(KAYOIJI_WINE_LOADER)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${KAYOIJI_WINE_LOADER})
+endif()

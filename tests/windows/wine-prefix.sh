@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Prepares the Wine prefix the Windows tests run in: created on first use,
+# with Wine's null graphics driver (windows without a display), and a
+# Japanese locale generated into the build folder, so that Wine's ANSI code
+# page is 932 as on a Japanese system.
+# usage: wine-prefix.sh <wine loader> <prefix> <locale folder>
+set -euo pipefail
+wine=$1 prefix=$2 locales=$3
+
+if [ ! -d "$locales/ja_JP.UTF-8" ]; then
+  mkdir -p "$locales"
+  if command -v localedef >/dev/null && [ -f /usr/share/i18n/locales/ja_JP ]; then
+    localedef -i ja_JP -f UTF-8 "$locales/ja_JP.UTF-8" >/dev/null 2>&1 || true
+  fi
+  [ -d "$locales/ja_JP.UTF-8" ] ||
+    echo "no Japanese locale: the code page 932 cases will be skipped" >&2
+fi
+
+stamp=$prefix/.kayoiji-prepared
+[ -f "$stamp" ] && exit 0
+server=$(dirname "$wine")/wineserver
+[ -x "$server" ] || server=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+export WINEPREFIX=$prefix WINEDEBUG=-all
+# Wine gets the locale; this shell, which could not load it, does not.
+run=("$wine")
+if [ -d "$locales/ja_JP.UTF-8" ]; then
+  run=(env LOCPATH="$locales" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 "$wine")
+fi
+# The first call creates the prefix (a few seconds); its complaint about the
+# missing 32-bit half is noise.
+"${run[@]}" wineboot -i >/dev/null 2>&1
+"${run[@]}" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null
+"$server" -w
+touch "$stamp"
