@@ -40,7 +40,6 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const 
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   label->setGeometry(box);
   label->setText(text);
-  FitText(label);
   return label;
 }
 
@@ -67,7 +66,6 @@ THTLabel* MakeLink(QWidget* parent, about::LinkShell* shell, const char* name, c
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   label->setGeometry(box);
   label->setText(link);
-  FitText(label);
   return label;
 }
 
@@ -125,6 +123,16 @@ TfrmABUT::TfrmABUT(QWidget* parent, about::LinkShell* shell) : QWidget(parent) {
 
 void TfrmABUT::FormCreate() {
   Label2->setText(QStringLiteral("version.1.0.8   2001"));
+}
+
+// Fitting measures the texts, which loads the faces of every font the box
+// uses; done at the first showing, a box nobody opens costs no font memory.
+void TfrmABUT::showEvent(QShowEvent* event) {
+  if (!fitted_) {
+    for (QLabel* label : findChildren<QLabel*>()) FitText(label);
+    fitted_ = true;
+  }
+  QWidget::showEvent(event);
 }
 
 void TfrmABUT::Button1Click() {

@@ -36,6 +36,12 @@ class TfrmABUT : public QWidget {
   THTLabel* HTLabel1 = nullptr;
   THTLabel* HTLabel2 = nullptr;
   QMenu* PopupMenu1 = nullptr;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  bool fitted_ = false;
 };
 
 // The program's one About box; set by start-up.

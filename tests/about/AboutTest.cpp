@@ -45,6 +45,7 @@ TEST(About, TheLinksOpenAsWebPageAndAsMail) {
 TEST(About, EveryTextFitsItsLabelInsideTheWindow) {
   RecordingShell shell;
   TfrmABUT box(nullptr, &shell);
+  box.show();
   for (QLabel* label : box.findChildren<QLabel*>()) {
     const QString name = label->objectName();
     const int needed =
