@@ -55,46 +55,54 @@ int CopySettingValue(char* destination, const char* source, int destinationSize)
 
 // ---- Integers ---------------------------------------------------------------
 
-std::int32_t ConfigInteger(const std::string& text) {
+std::optional<ParsedInteger> ParseInteger(std::string_view text) {
   std::size_t i = 0;
-  bool negative = false;
+  ParsedInteger parsed;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-    negative = text[i] == '-';
+    parsed.Negative = text[i] == '-';
     ++i;
   }
-  bool hex = false;
   if (i < text.size() && (text[i] == '$' || text[i] == 'x' || text[i] == 'X')) {
-    hex = true;
+    parsed.Hex = true;
     ++i;
   } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
-    hex = true;
+    parsed.Hex = true;
     i += 2;
   }
-  if (i >= text.size()) throw platform::NotAnInteger(text);
+  if (i >= text.size()) return std::nullopt;
 
-  std::uint64_t value = 0;
-  const std::uint64_t base = hex ? 16 : 10;
-  // Decimal must fit a signed 64-bit value; hexadecimal may use all 64 bits.
-  const std::uint64_t limit =
-      hex ? std::numeric_limits<std::uint64_t>::max()
-          : static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) +
-                (negative ? 1 : 0);
+  const std::uint64_t base = parsed.Hex ? 16 : 10;
   for (; i < text.size(); ++i) {
     const char c = text[i];
     std::uint64_t digit;
     if (c >= '0' && c <= '9') {
       digit = static_cast<std::uint64_t>(c - '0');
-    } else if (hex && c >= 'a' && c <= 'f') {
+    } else if (parsed.Hex && c >= 'a' && c <= 'f') {
       digit = static_cast<std::uint64_t>(c - 'a' + 10);
-    } else if (hex && c >= 'A' && c <= 'F') {
+    } else if (parsed.Hex && c >= 'A' && c <= 'F') {
       digit = static_cast<std::uint64_t>(c - 'A' + 10);
     } else {
-      throw platform::NotAnInteger(text);
+      return std::nullopt;
     }
-    if (value > (limit - digit) / base) throw platform::NotAnInteger(text);
-    value = value * base + digit;
+    if (parsed.Magnitude > (std::numeric_limits<std::uint64_t>::max() - digit) / base) {
+      return std::nullopt;
+    }
+    parsed.Magnitude = parsed.Magnitude * base + digit;
   }
-  if (negative) value = ~value + 1;
+  return parsed;
+}
+
+std::int32_t ConfigInteger(const std::string& text) {
+  const std::optional<ParsedInteger> parsed = ParseInteger(text);
+  // Decimal must fit a signed 64-bit value; hexadecimal may use all 64 bits.
+  const std::uint64_t decimalLimit =
+      static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) +
+      (parsed && parsed->Negative ? 1 : 0);
+  if (!parsed || (!parsed->Hex && parsed->Magnitude > decimalLimit)) {
+    throw platform::NotAnInteger(text);
+  }
+  std::uint64_t value = parsed->Magnitude;
+  if (parsed->Negative) value = ~value + 1;
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(value & 0xFFFFFFFFu));
 }
 

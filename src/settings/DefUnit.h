@@ -4,7 +4,9 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Services.h"
@@ -113,6 +115,17 @@ void SetField(TextField& field, const std::string& text);
 // or hexadecimal digits after "$", "x", "X", "0x" or "0X"; the whole text
 // must be used. The low 32 bits are kept. Throws platform::EConvertError.
 std::int32_t ConfigInteger(const std::string& text);
+
+// The reading both integer rules share: optional sign, then decimal digits or
+// hexadecimal digits after "$", "x", "X", "0x" or "0X", the whole text used.
+// Empty when the text is no number or its digits pass 64 bits; the caller
+// applies its own range.
+struct ParsedInteger {
+  std::uint64_t Magnitude = 0;
+  bool Negative = false;
+  bool Hex = false;
+};
+std::optional<ParsedInteger> ParseInteger(std::string_view text);
 
 // ---- Password scrambling ---------------------------------------------------
 

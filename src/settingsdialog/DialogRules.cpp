@@ -3,18 +3,11 @@
 #include <limits>
 
 #include "platform/Codec.h"
+#include "settings/DefUnit.h"
 
 namespace Unit2 {
 
 namespace {
-
-int HexDigit(QChar c) {
-  const char16_t u = c.unicode();
-  if (u >= '0' && u <= '9') return u - '0';
-  if (u >= 'a' && u <= 'f') return u - 'a' + 10;
-  if (u >= 'A' && u <= 'F') return u - 'A' + 10;
-  return -1;
-}
 
 bool IsSeparator(QChar c) {
 #ifdef _WIN32
@@ -42,43 +35,23 @@ qsizetype LastDelimiter(const QString& path) {
 
 std::optional<std::int32_t> DialogInteger(const QString& text) {
   qsizetype i = 0;
-  const qsizetype n = text.size();
-  while (i < n && text[i] == u' ') ++i;
-  bool negative = false;
-  if (i < n && (text[i] == u'+' || text[i] == u'-')) {
-    negative = text[i] == u'-';
-    ++i;
+  while (i < text.size() && text[i] == u' ') ++i;
+  // Characters beyond ASCII become several UTF-8 bytes, none of them a digit.
+  const std::optional<DefUnit::ParsedInteger> parsed =
+      DefUnit::ParseInteger(text.mid(i).toStdString());
+  if (!parsed) return std::nullopt;
+  if (parsed->Hex) {
+    // Hexadecimal may use all 32 bits: "$FFFFFFFF" is -1.
+    if (parsed->Magnitude > 0xFFFFFFFFull) return std::nullopt;
+    const auto bits = static_cast<std::uint32_t>(parsed->Magnitude);
+    return static_cast<std::int32_t>(parsed->Negative ? 0u - bits : bits);
   }
-  bool hex = false;
-  if (i < n && (text[i] == u'$' || text[i] == u'x' || text[i] == u'X')) {
-    hex = true;
-    ++i;
-  } else if (i + 1 < n && text[i] == u'0' && (text[i + 1] == u'x' || text[i + 1] == u'X')) {
-    hex = true;
-    i += 2;
-  }
-  if (i >= n) return std::nullopt;
-
-  std::uint64_t value = 0;
-  const int base = hex ? 16 : 10;
-  for (; i < n; ++i) {
-    const int d = HexDigit(text[i]);
-    if (d < 0 || d >= base) return std::nullopt;
-    value = value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(d);
-    // Both limits are far below the point where the next step could overflow.
-    if (value > 0xFFFFFFFFull) return std::nullopt;
-  }
-
-  if (hex) {
-    const auto bits = static_cast<std::uint32_t>(value);
-    const std::uint32_t result = negative ? 0u - bits : bits;
-    return static_cast<std::int32_t>(result);
-  }
-  const std::uint64_t limit =
-      negative ? std::uint64_t{1} << 31 : std::uint64_t{std::numeric_limits<std::int32_t>::max()};
-  if (value > limit) return std::nullopt;
-  return negative ? static_cast<std::int32_t>(-static_cast<std::int64_t>(value))
-                  : static_cast<std::int32_t>(value);
+  const std::uint64_t limit = parsed->Negative
+                                  ? std::uint64_t{1} << 31
+                                  : std::uint64_t{std::numeric_limits<std::int32_t>::max()};
+  if (parsed->Magnitude > limit) return std::nullopt;
+  return parsed->Negative ? static_cast<std::int32_t>(-static_cast<std::int64_t>(parsed->Magnitude))
+                          : static_cast<std::int32_t>(parsed->Magnitude);
 }
 
 QString FolderPart(const QString& path) {

@@ -260,13 +260,7 @@ void TfrmCNF::CreateControls() {
 // Caught here rather than in the application's event handler, so that a
 // failure never unwinds through the toolkit's signal dispatch.
 void TfrmCNF::Handled(void (TfrmCNF::*handler)()) {
-  try {
-    (this->*handler)();
-  } catch (const std::exception& e) {
-    if (services_.Boxes == nullptr) return;
-    const std::string title = services_.App != nullptr ? services_.App->Title() : std::string();
-    platform::qt::ShowGeneralError(*services_.Boxes, title, e.what());
-  }
+  platform::qt::RunHandled(services_, [&] { (this->*handler)(); });
 }
 
 // ---- Creation, showing and the hint line ------------------------------------

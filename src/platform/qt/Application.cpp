@@ -43,15 +43,21 @@ void ShowGeneralError(platform::MessageBoxes& boxes, const std::string& appTitle
   boxes.Show(box);
 }
 
-bool KayoijiApplication::RunHandled(const std::function<void()>& work) {
+bool RunHandled(platform::Services& services, const std::function<void()>& work) {
   try {
     work();
     return true;
   } catch (const std::exception& e) {
-    platform::MessageBoxes* boxes = platform::CurrentServices().Boxes;
-    if (boxes != nullptr) ShowGeneralError(*boxes, title_, e.what());
+    if (services.Boxes != nullptr) {
+      const std::string title = services.App != nullptr ? services.App->Title() : std::string();
+      ShowGeneralError(*services.Boxes, title, e.what());
+    }
     return false;
   }
+}
+
+bool KayoijiApplication::RunHandled(const std::function<void()>& work) {
+  return platform::qt::RunHandled(platform::CurrentServices(), work);
 }
 
 bool KayoijiApplication::notify(QObject* receiver, QEvent* event) {

@@ -44,4 +44,9 @@ class KayoijiApplication : public QApplication, public platform::Application {
 void ShowGeneralError(platform::MessageBoxes& boxes, const std::string& appTitle,
                       const std::string& message);
 
+// Runs `work` under the general error handler of `services`: a failure is
+// shown in the error box titled with the application title. Returns false
+// when it failed.
+bool RunHandled(platform::Services& services, const std::function<void()>& work);
+
 }  // namespace platform::qt
