@@ -331,11 +331,6 @@ void ReadSettingsText(RunningSettings& settings, std::string contents) {
   while (ReadConfigLine(file, buffer) != 0) reader.ProcessLine(buffer);
 }
 
-void LoadSettings() {
-  platform::Services& services = platform::CurrentServices();
-  LoadSettings(Running(), services.CommandLine, *services.Boxes);
-}
-
 // ---- Writing ---------------------------------------------------------------
 
 std::string FormatSettings(const ConnectionSettings& s) {

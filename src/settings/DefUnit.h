@@ -70,8 +70,6 @@ extern const char* const DefaultConfigFileName;  // "ConfFile.dat"
 // platform::EConvertError with the settings read so far left in place.
 void LoadSettings(RunningSettings& settings, const std::vector<std::string>& commandLine,
                   platform::MessageBoxes& boxes);
-// The same on the running settings and the program's own services.
-void LoadSettings();
 // The reading part of LoadSettings: the lines of a file's `contents` into
 // `settings`, which the caller has reset.
 void ReadSettingsText(RunningSettings& settings, std::string contents);

@@ -27,7 +27,6 @@ struct RunFixture {
   int TicksUntilEnd(int limit) {
     for (int tick = 1; tick <= limit; ++tick) {
       if (!timer1.enabled) return -1;
-      titlesBefore.push_back(p.CurrentTitle);
       run.Tick();
       if (!timer1.enabled) return tick;
     }
@@ -37,7 +36,6 @@ struct RunFixture {
   ScriptedPlatform p;
   FakeTimer timer1, timer2;
   ConnectionRun run{settings, p.Services(), p, timer1, timer2};
-  std::vector<std::string> titlesBefore;
 };
 
 }  // namespace
