@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs a command against a private Samba server on 127.0.0.1:4450 inside a
+# Runs a command against a private Samba server on 127.0.0.1 (the first free
+# port from 4450, or KAYOIJI_TEST_SMB_PORT) inside a
 # D-Bus session of its own, then stops the server and removes all it made.
 #
 #   smb-fixture.sh WORK_FOLDER COMMAND [ARGS...]
@@ -8,7 +9,7 @@
 # (skipped) when the machine cannot run it, with the reason on stdout.
 set -euo pipefail
 
-readonly SKIP=77 PORT=4450
+readonly SKIP=77
 work=${1:?work folder}
 shift
 
@@ -25,9 +26,20 @@ done
 gvfs_smb=$(ls /usr/libexec/gvfsd-smb /usr/lib/gvfs/gvfsd-smb 2>/dev/null | head -n 1 || true)
 [ -n "$gvfs_smb" ] || skip "the GVfs SMB backend (gvfs-backends) is missing"
 [ "$(id -u)" -eq 0 ] || skip "adding the Samba test user needs root"
-if (exec 3<>"/dev/tcp/127.0.0.1/$PORT") 2>/dev/null; then
-  echo "port $PORT is already in use" >&2
-  exit 1
+port_in_use() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
+if [ -n "${KAYOIJI_TEST_SMB_PORT:-}" ]; then
+  PORT=$KAYOIJI_TEST_SMB_PORT
+  if port_in_use "$PORT"; then
+    echo "port $PORT is already in use" >&2
+    exit 1
+  fi
+else
+  # Several checkouts may run their tests at once on one machine.
+  PORT=""
+  for candidate in $(seq 4450 4499); do
+    port_in_use "$candidate" || { PORT=$candidate; break; }
+  done
+  [ -n "$PORT" ] || { echo "no free port between 4450 and 4499" >&2; exit 1; }
 fi
 
 user="kyt$$"
@@ -97,7 +109,7 @@ printf '%s\n%s\n' "$password" "$password" | smbpasswd -c "$conf" -s -a "$user" >
 setsid smbd --foreground --no-process-group --debug-stdout -s "$conf" >"$root/log/smbd.out" 2>&1 &
 smbd_pid=$!
 for _ in $(seq 100); do
-  if (exec 3<>"/dev/tcp/127.0.0.1/$PORT") 2>/dev/null; then break; fi
+  if port_in_use "$PORT"; then break; fi
   if ! kill -0 "$smbd_pid" 2>/dev/null; then
     cat "$root/log/smbd.out" >&2
     echo "smbd ended before it answered" >&2
@@ -105,7 +117,7 @@ for _ in $(seq 100); do
   fi
   sleep 0.1
 done
-(exec 3<>"/dev/tcp/127.0.0.1/$PORT") 2>/dev/null || { echo "smbd does not answer on $PORT" >&2; exit 1; }
+port_in_use "$PORT" || { echo "smbd does not answer on $PORT" >&2; exit 1; }
 
 export KAYOIJI_TEST_SMB_HOST="127.0.0.1@$PORT"
 export KAYOIJI_TEST_SMB_URI="smb://127.0.0.1:$PORT/data"
