@@ -104,17 +104,6 @@ TEST_F(FakeService, OneNoticeNamesEachFailedShareWithItsMessage) {
   EXPECT_EQ(n.Timeout, -1);
 }
 
-TEST_F(FakeService, NothingFailedSendsNothing) {
-  DesktopNotifier notifier;
-  notifier.ConnectionsFailed({});
-  // Calls from one connection arrive in order: the first one recorded is
-  // this one, so the empty report sent nothing.
-  notifier.ConnectionsFailed({{"\\\\srv\\last", "ネットワークエラーです。"}});
-  const std::vector<std::string> calls = Calls(1);
-  ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(Parse(calls[0]).Body, "\\\\srv\\last: ネットワークエラーです。");
-}
-
 // No service on the bus (or no bus at all, run apart with a bus address that
 // leads nowhere): the program goes on at once and says nothing.
 void ExpectQuietAndQuick() {
