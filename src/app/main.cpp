@@ -21,6 +21,7 @@ using NetworkBackend = platform::Win32Network;
 using KeyboardBackend = platform::Win32Keyboard;
 using OsIdentityBackend = platform::Win32OsIdentity;
 #else
+#include "platform/linux/DesktopNotifier.h"
 #include "platform/linux/GioNetwork.h"
 #include "platform/linux/LinuxSystem.h"
 using NetworkBackend = platform::GioNetwork;
@@ -48,6 +49,10 @@ int main(int argc, char** argv) {
   services.Network = &network;
   services.Keys = &keyboard;
   services.Os = &os;
+#ifndef _WIN32
+  platform::DesktopNotifier notifier;
+  services.Notices = &notifier;
+#endif
   // Qt has taken its own options out of argv by now.
   services.CommandLine.assign(argv, argv + argc);
 

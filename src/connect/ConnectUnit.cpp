@@ -1,6 +1,7 @@
 #include "connect/ConnectUnit.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace Connection {
 
@@ -83,8 +84,11 @@ std::uint32_t AttemptConnection(platform::Services& services, bool holdShiftKey,
   return code;
 }
 
-int ConnectEntry(DefUnit::RunningSettings& settings, platform::Services& services, MainView& view,
-                 int index) {
+namespace {
+
+// ConnectEntry with the platform's code, which the run keeps for its notice.
+std::uint32_t ConnectEntryCode(DefUnit::RunningSettings& settings, platform::Services& services,
+                               MainView& view, int index) {
   const bool showBox = !view.NoErrorTicked();
 
   DefUnit::TextField& path = settings.NetPath[static_cast<std::size_t>(index)];
@@ -102,7 +106,6 @@ int ConnectEntry(DefUnit::RunningSettings& settings, platform::Services& service
   const std::uint32_t code = AttemptConnection(services, settings.HoldShiftKey, request,
                                                [&view] { view.SetStateText("接続処理中"); });
   std::string message = ConnectErrorMessage(code);
-  const int result = code == 0 ? 0 : -1;
 
   if (message.empty()) {
     message = "接続終了。";
@@ -112,7 +115,14 @@ int ConnectEntry(DefUnit::RunningSettings& settings, platform::Services& service
   services.App->SetTitle(TitleAtRest);
   view.SetPathText(request.RemoteName);
   view.SetStateText(message);
-  return result;
+  return code;
+}
+
+}  // namespace
+
+int ConnectEntry(DefUnit::RunningSettings& settings, platform::Services& services, MainView& view,
+                 int index) {
+  return ConnectEntryCode(settings, services, view, index) == 0 ? 0 : -1;
 }
 
 bool DecideHoldShiftKey(platform::OsIdentity* os) {
@@ -182,7 +192,7 @@ void ConnectionRun::TickPass() {
     if (countdown == -1) {
       ++finished;
     } else if (countdown == 0) {
-      if (ConnectEntry(settings_, services_, view_, i) == -1) {
+      if (Attempt(i) != 0) {
         std::int32_t& errors = settings_.ErrorCount[static_cast<std::size_t>(i)];
         ++errors;
         if (errors < settings_.MaxError[static_cast<std::size_t>(i)]) {
@@ -203,13 +213,36 @@ void ConnectionRun::TickPass() {
     timer1_.SetEnabled(false);
     timer2_.SetEnabled(true);
     services_.App->SetTitle(TitleEnding);
+    NotifyGivenUp(count);
   }
 }
 
 void ConnectionRun::ConnectNowPass() {
   const int count = std::clamp<int>(settings_.EntryCount, 0, DefUnit::MaxEntries);
-  for (int i = 0; i < count; ++i) ConnectEntry(settings_, services_, view_, i);
+  for (int i = 0; i < count; ++i) Attempt(i);
   timer2_.SetEnabled(true);
+}
+
+std::uint32_t ConnectionRun::Attempt(int index) {
+  const std::uint32_t code = ConnectEntryCode(settings_, services_, view_, index);
+  lastCode_[static_cast<std::size_t>(index)] = code;
+  return code;
+}
+
+// The entries whose attempts are used up, with the message of their latest
+// attempt. One the "接続" button connected after the run gave up is not one.
+void ConnectionRun::NotifyGivenUp(int count) {
+  if (services_.Notices == nullptr) return;
+  std::vector<platform::FailedConnection> failed;
+  for (int i = 0; i < count; ++i) {
+    const auto slot = static_cast<std::size_t>(i);
+    const std::int32_t attempts = std::max<std::int32_t>(settings_.MaxError[slot], 1);
+    if (settings_.Countdown[slot] != -1 || settings_.ErrorCount[slot] < attempts) continue;
+    if (lastCode_[slot] == 0) continue;
+    failed.push_back(
+        {DefUnit::FieldText(settings_.NetPath[slot]), ConnectErrorMessage(lastCode_[slot])});
+  }
+  if (!failed.empty()) services_.Notices->ConnectionsFailed(failed);
 }
 
 void ConnectionRun::ExitTimerFired() {

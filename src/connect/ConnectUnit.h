@@ -2,6 +2,7 @@
 // result, and the timed run over all connections with its automatic exit.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -94,6 +95,9 @@ class ConnectionRun {
   void TickPass();
   void ConnectNowPass();
   void RunDeferred();
+  // ConnectEntry, remembering the platform's code for the run's notice.
+  std::uint32_t Attempt(int index);
+  void NotifyGivenUp(int count);
 
   DefUnit::RunningSettings& settings_;
   platform::Services& services_;
@@ -103,6 +107,8 @@ class ConnectionRun {
   bool busy_ = false;
   bool tickDeferred_ = false;
   bool connectNowDeferred_ = false;
+  // The code of each entry's latest attempt.
+  std::array<std::uint32_t, DefUnit::MaxEntries> lastCode_{};
 };
 
 }  // namespace Connection

@@ -121,6 +121,23 @@ class OsIdentity {
   virtual OsVersion Version() = 0;
 };
 
+// ---- Desktop notifications -----------------------------------------------
+
+// A connection the run gave up on.
+struct FailedConnection {
+  std::string Path;     // the remote path, Shift-JIS bytes as the settings hold it
+  std::string Message;  // UTF-8, as ConnectErrorMessage gives it
+};
+
+// A notice that stays with the desktop after the program has ended. Best
+// effort: where the desktop has no notification service nothing happens.
+class Notifier {
+ public:
+  virtual ~Notifier() = default;
+  // Once at the end of a run that gave up on `failed` (never empty).
+  virtual void ConnectionsFailed(const std::vector<FailedConnection>& failed) = 0;
+};
+
 // ---- Everything together -------------------------------------------------
 
 struct Services {
@@ -129,6 +146,8 @@ struct Services {
   NetworkService* Network = nullptr;
   Keyboard* Keys = nullptr;
   OsIdentity* Os = nullptr;
+  // Null where the platform has no notices to give (Windows).
+  Notifier* Notices = nullptr;
   // The program's own path first, then the parameters.
   std::vector<std::string> CommandLine;
 };

@@ -193,3 +193,46 @@ TEST(ConnectionRun, ADeferredTickIsDroppedWhenTheRunWasStoppedMeanwhile) {
   EXPECT_EQ(f.p.AddCount(), 1);
   EXPECT_EQ(f.settings.Countdown[0], -1);
 }
+
+// The end of the run gives one notice listing the entries it gave up on,
+// with the message of each one's latest attempt; nothing when all connected.
+TEST(ConnectionRun, TheEndOfTheRunNamesTheEntriesItGaveUpOn) {
+  RunFixture all(2);
+  all.SetEntry(0, 0, 0);
+  all.SetEntry(1, 0, 3);
+  all.p.AddCodes = {0, 1203, 0};  // entry 1 connects on its second attempt
+  all.run.Prepare();
+  EXPECT_GT(all.TicksUntilEnd(10), 0);
+  EXPECT_TRUE(all.p.Notices.empty());
+
+  RunFixture f(4);
+  f.SetEntry(0, 0, 2);   // fails twice: given up
+  f.SetEntry(1, 0, 1);   // connects
+  f.SetEntry(2, -1, 1);  // takes no part
+  f.SetEntry(3, 0, 0);   // fails once: given up
+  f.p.AddCodes = {1203, 0, 86, 67};
+  f.p.Ticked = true;
+  f.run.Prepare();
+  // Tick 1 attempts entries 0, 1 and 3, tick 2 entry 0 again, tick 3 ends.
+  EXPECT_EQ(f.TicksUntilEnd(10), 3);
+  ASSERT_EQ(f.p.Notices.size(), 1u);
+  const auto& failed = f.p.Notices[0];
+  ASSERT_EQ(failed.size(), 2u);
+  EXPECT_EQ(failed[0].Path, "\\\\srv\\s0");
+  EXPECT_EQ(failed[0].Message, "接続先が見つかりません。") << "the latest attempt's message";
+  EXPECT_EQ(failed[1].Path, "\\\\srv\\s3");
+  EXPECT_EQ(failed[1].Message, "パスワードエラーです。");
+}
+
+TEST(ConnectionRun, AnEntryTheButtonConnectedAfterTheRunGaveUpIsNotNamed) {
+  RunFixture f(2);
+  f.SetEntry(0, 0, 1);
+  f.SetEntry(1, 3, 1);  // keeps the run going after entry 0 gave up
+  f.p.Ticked = true;
+  f.p.AddCodes = {1203, 0, 0};
+  f.run.Prepare();
+  f.run.Tick();        // entry 0 gives up
+  f.run.ConnectNow();  // connects both
+  EXPECT_GT(f.TicksUntilEnd(10), 0);
+  EXPECT_TRUE(f.p.Notices.empty());
+}

@@ -122,7 +122,13 @@ class SmbShare : public ::testing::Test {
 };
 
 TEST_F(SmbShare, CorrectCredentialsLinkTheDriveToTheShare) {
+  const fs::path bookmarks = Env("XDG_CONFIG_HOME") + "/gtk-3.0/bookmarks";
+  fs::create_directories(bookmarks.parent_path());
+  { std::ofstream(bookmarks) << "file:///tmp Tmp\n"; }
+
   ASSERT_EQ(Connect("z:"), code::NoError);
+  EXPECT_EQ(testsupport::ReadBytes(bookmarks),
+            "file:///tmp Tmp\nfile://" + Link('Z').string() + " Z: (" + Unc() + ")\n");
   EXPECT_TRUE(ShareMounted());
   ASSERT_TRUE(fs::is_symlink(Link('Z')));
   EXPECT_EQ(fs::status(Drives()).permissions() & fs::perms::all, fs::perms::owner_all);
@@ -138,6 +144,7 @@ TEST_F(SmbShare, CorrectCredentialsLinkTheDriveToTheShare) {
   EXPECT_EQ(Cancel("Z:"), code::NoError);
   EXPECT_FALSE(fs::exists(fs::symlink_status(Link('Z'))));
   EXPECT_FALSE(ShareMounted());
+  EXPECT_EQ(testsupport::ReadBytes(bookmarks), "file:///tmp Tmp\n");
   EXPECT_EQ(Cancel("Z:"), code::NotConnected);
 }
 

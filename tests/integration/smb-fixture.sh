@@ -127,6 +127,8 @@ export KAYOIJI_TEST_SMB_USER="$user"
 export KAYOIJI_TEST_SMB_PASSWORD="$password"
 export KAYOIJI_TEST_WORK="$root"
 export HOME="$root/home"
+# Drive links are bookmarked for the file dialogs: never in the caller's files.
+export XDG_CONFIG_HOME="$root/home/.config"
 export XDG_RUNTIME_DIR="$root/runtime"
 # The local volume monitor only; GVfs's remote monitors have nothing to find here.
 export GIO_USE_VOLUME_MONITOR=unix

@@ -8,6 +8,7 @@ ScriptedPlatform::ScriptedPlatform() {
   services_.Network = this;
   services_.Keys = this;
   services_.Os = this;
+  services_.Notices = this;
   services_.CommandLine = {"kayoiji"};
 }
 

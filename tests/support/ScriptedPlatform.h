@@ -20,6 +20,7 @@ class ScriptedPlatform : public platform::NetworkService,
                          public platform::OsIdentity,
                          public platform::Application,
                          public platform::MessageBoxes,
+                         public platform::Notifier,
                          public Connection::MainView {
  public:
   ScriptedPlatform();
@@ -46,6 +47,7 @@ class ScriptedPlatform : public platform::NetworkService,
   std::string PathText;
   bool Ticked = false;
   bool Terminated = false;
+  std::vector<std::vector<platform::FailedConnection>> Notices;
   int AddCount() const { return static_cast<int>(Requests.size()); }
 
   // NetworkService
@@ -68,6 +70,10 @@ class ScriptedPlatform : public platform::NetworkService,
   void Minimize() override { Log.push_back("minimize"); }
   // MessageBoxes
   platform::BoxAnswer Show(const platform::Box& box) override;
+  // Notifier
+  void ConnectionsFailed(const std::vector<platform::FailedConnection>& failed) override {
+    Notices.push_back(failed);
+  }
   // MainView
   bool NoErrorTicked() const override { return Ticked; }
   void SetNoErrorTicked(bool ticked) override { Ticked = ticked; }

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "platform/Codec.h"
+#include "platform/linux/DriveBookmarks.h"
 #include "platform/linux/GioErrors.h"
 #include "platform/linux/UncPath.h"
 
@@ -214,6 +215,7 @@ std::uint32_t GioNetwork::AddConnection(const NetResource& request, const std::s
     result = code::BadNetName;  // a folder below the share that is not there
   } else if (!link.empty()) {
     result = LinkDrive(share, link);
+    if (result == code::NoError) bookmarks::AddDriveBookmark(link, request.RemoteName);
   }
   // A failed call leaves no mount of its own behind.
   if (result != code::NoError && mountedNow) {
@@ -256,6 +258,7 @@ std::uint32_t GioNetwork::CancelDrive(char drive, bool force) {
     }
   }
   ::unlink(link.c_str());
+  bookmarks::RemoveDriveBookmark(link);
   return code::NoError;
 }
 

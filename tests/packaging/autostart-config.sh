@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# kayoiji-autostart makes a user's missing configuration from the
+# administrator's file in $XDG_CONFIG_DIRS (the first folder that has one)
+# before the package's sample, as the user's own private copy, and never
+# replaces a configuration the user has.
+set -euo pipefail
+autostart=$(realpath "$1")
+s=$(mktemp -d)
+trap 'rm -rf "$s"' EXIT
+cd "$s"
+
+mkdir -p empty site/kayoiji vendor/kayoiji rel/kayoiji
+printf 'DoMapping\tTrue\r\n' > "$s/site/kayoiji/ConfFile.dat"
+printf 'ExitTime\t9\r\n' > "$s/vendor/kayoiji/ConfFile.dat"
+printf '# sample\r\n' > "$s/sample"
+printf 'ExitTime\t1\r\n' > rel/kayoiji/ConfFile.dat  # relative: not a folder that counts
+chmod 644 "$s/site/kayoiji/ConfFile.dat"
+
+fail() { echo "FAILED: $*"; exit 1; }
+enable() {
+  HOME="$s/home" XDG_CONFIG_HOME="$s/config" KAYOIJI_SAMPLE="$s/sample" "$@" \
+    sh "$autostart" enable >/dev/null
+}
+config="$s/config/kayoiji/ConfFile.dat"
+
+enable env XDG_CONFIG_DIRS="rel:$s/empty:$s/site:$s/vendor"
+cmp -s "$config" "$s/site/kayoiji/ConfFile.dat" || fail "not the first administrator's file"
+[ "$(stat -c %a "$config")" = 600 ] || fail "the copy is not private"
+ls "$s/config/kayoiji" | grep -qv '^ConfFile.dat$' && fail "a temporary file was left"
+
+printf 'NoErrorDialog\tTrue\r\n' > "$config"
+enable env XDG_CONFIG_DIRS="$s/vendor"
+grep -q NoErrorDialog "$config" || fail "the user's own configuration was replaced"
+
+rm "$config"
+enable env XDG_CONFIG_DIRS="$s/empty"
+cmp -s "$config" "$s/sample" || fail "without an administrator's file, not the sample"
+echo "autostart configuration: passed"
