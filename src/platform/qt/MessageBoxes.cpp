@@ -24,13 +24,17 @@ TestHook& Hook() {
 // A box waits for its own answer but does not freeze the program's other
 // windows: the main window keeps its buttons and its dragging while a
 // connection's error box is open (its "×" ends the program whatever the
-// box waits for). Only a dialog that asked is held: its box is modal to it.
-// A box over the main window stays on top of it without blocking it.
+// box waits for). Only a dialog that asked is held: its box is modal to it
+// and centred on it. Any other box stands on its own, centred on the
+// screen, clear of the small main window in its corner.
 void Place(QMessageBox& mb) {
   QWidget* owner = QApplication::activeWindow();
-  if (owner != nullptr) mb.setParent(owner, mb.windowFlags());
-  mb.setWindowModality(owner != nullptr && owner->windowType() == Qt::Dialog ? Qt::WindowModal
-                                                                             : Qt::NonModal);
+  if (owner != nullptr && owner->windowType() == Qt::Dialog) {
+    mb.setParent(owner, mb.windowFlags());
+    mb.setWindowModality(Qt::WindowModal);
+  } else {
+    mb.setWindowModality(Qt::NonModal);
+  }
 }
 }  // namespace
 
