@@ -126,14 +126,14 @@ QString FieldName(TfrmCNF::Field field) {
 QString UnstorableText(int entryNumber, TfrmCNF::Field field, const Unit2::UnstorableCharacter& c) {
   if (field == TfrmCNF::Field::UserPasswd) {
     return QStringLiteral(
-               "設定項目 %1 のパスワードの %2 文字目は設定ファイルに保存できない文字のため"
-               "保存できません。")
+               "設定項目 %1 のパスワードの %2 文字目は Shift-JIS で表せない文字のため、"
+               "保存も接続もできません。")
         .arg(entryNumber)
         .arg(c.Position);
   }
   return QStringLiteral(
-             "設定項目 %1 の%2の文字「%3」(U+%4) は設定ファイルに保存できないため"
-             "保存できません。")
+             "設定項目 %1 の%2の文字「%3」(U+%4) は Shift-JIS で表せないため、"
+             "保存も接続もできません。")
       .arg(entryNumber)
       .arg(FieldName(field), c.Character,
            QString::number(c.Character.toUcs4().value(0), 16).toUpper().rightJustified(4, u'0'));
@@ -579,6 +579,8 @@ void TfrmCNF::btnCnfFileClick() {
 // ---- Connection test ------------------------------------------------------
 
 void TfrmCNF::btnTestClick() {
+  const int k = SelectedEntry();
+  if (k >= 0 && !EntryTextsStorable(k)) return;
   Connection::AttemptRequest request;
   request.RemoteName = ToSjis(txtNetPath->text());
   request.LocalName = ToSjis(cmbDrive->currentText()) + ":";
@@ -619,17 +621,27 @@ void TfrmCNF::ShowForCorrection(int k, Field field) {
   box->setFocus();
 }
 
-// A character outside code page 932 would be written as "?": the file
-// would silently hold another text (for a password, another password).
-bool TfrmCNF::TextsStorable() {
-  for (const auto& [key, text] : unstorable_) {
-    const auto [k, field] = key;
-    if (DefUnit::FieldLength(WorkingCopy.NetPath[static_cast<std::size_t>(k)]) == 0) continue;
-    const std::optional<Unit2::UnstorableCharacter> c = Unit2::FirstUnstorableCharacter(text);
+// A character outside code page 932 would become "?": the file would
+// silently hold another text (for a password, another password), and a
+// connection would be asked for with it.
+bool TfrmCNF::EntryTextsStorable(int k) {
+  for (Field field : {Field::NetPath, Field::LocalDrive, Field::UserName, Field::UserPasswd}) {
+    const auto typed = unstorable_.find({k, field});
+    if (typed == unstorable_.end()) continue;
+    const std::optional<Unit2::UnstorableCharacter> c =
+        Unit2::FirstUnstorableCharacter(typed->second);
     if (!c) continue;
     services_.Boxes->Show(platform::ErrorBox(UnstorableText(k + 1, field, *c).toStdString()));
     ShowForCorrection(k, field);
     return false;
+  }
+  return true;
+}
+
+bool TfrmCNF::TextsStorable() {
+  for (int k = 0; k < DefUnit::MaxEntries; ++k) {
+    if (DefUnit::FieldLength(WorkingCopy.NetPath[static_cast<std::size_t>(k)]) == 0) continue;
+    if (!EntryTextsStorable(k)) return false;
   }
   return true;
 }

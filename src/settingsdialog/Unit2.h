@@ -127,6 +127,7 @@ class TfrmCNF : public QWidget {
   // hold it, else as stored.
   QString ShownText(int k, Field field) const;
   bool ExecuteDialog(Unit2::SaveFileDialog& dialog);
+  bool EntryTextsStorable(int k);
   bool TextsStorable();
   bool PasswordsStorable();
   // Shows entry k with the box of `field` ready for a correction.

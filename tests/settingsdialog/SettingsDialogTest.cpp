@@ -266,6 +266,13 @@ TEST_F(SettingsDialog, TextsTheFileCannotHoldAreRefusedNamingEntryFieldAndCharac
   EXPECT_EQ(dialog->SelectedEntry(), 1);
   EXPECT_EQ(dialog->txtUserName->text(), QStringLiteral("ü😀한"));
 
+  // Nor is a connection tested with it.
+  QtMessageBoxes::ClearRecorded();
+  Click(dialog->btnTest);
+  EXPECT_EQ(scripted.AddCount(), 0);
+  ASSERT_EQ(BoxTexts().size(), 1u);
+  EXPECT_NE(BoxTexts()[0].find("「ü」"), std::string::npos) << BoxTexts()[0];
+
   // A password is named by the position, not shown.
   Clear(dialog->txtUserName);
   Type(dialog->txtUserName, "bob");
