@@ -16,7 +16,6 @@ class QLabel;
 class QTimer;
 class QToolButton;
 class QMouseEvent;
-
 class QFontMetrics;
 
 // Where a flat button's caption is drawn (its baseline origin): its line

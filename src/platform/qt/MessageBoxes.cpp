@@ -36,6 +36,14 @@ void Place(QMessageBox& mb) {
     mb.setWindowModality(Qt::NonModal);
   }
 }
+
+// A test's answer: the next queued one, OK when none is queued.
+platform::BoxAnswer NextAnswer(TestHook& hook) {
+  if (hook.answers.empty()) return platform::BoxAnswer::Ok;
+  const platform::BoxAnswer answer = hook.answers.front();
+  hook.answers.pop_front();
+  return answer;
+}
 }  // namespace
 
 platform::BoxAnswer QtMessageBoxes::Show(const platform::Box& box) {
@@ -43,10 +51,7 @@ platform::BoxAnswer QtMessageBoxes::Show(const platform::Box& box) {
   if (hook.enabled && !hook.showBoxes) {
     hook.recorded.push_back(box);
     if (hook.whileOpen) hook.whileOpen();
-    if (hook.answers.empty()) return platform::BoxAnswer::Ok;
-    const platform::BoxAnswer answer = hook.answers.front();
-    hook.answers.pop_front();
-    return answer;
+    return NextAnswer(hook);
   }
 
   QMessageBox mb;
@@ -70,10 +75,7 @@ platform::BoxAnswer QtMessageBoxes::Show(const platform::Box& box) {
     mb.show();
     if (hook.whileOpen) hook.whileOpen();
     mb.done(0);
-    if (hook.answers.empty()) return platform::BoxAnswer::Ok;
-    const platform::BoxAnswer answer = hook.answers.front();
-    hook.answers.pop_front();
-    return answer;
+    return NextAnswer(hook);
   }
 
   // The nested loop also ends when the program is told to end.
