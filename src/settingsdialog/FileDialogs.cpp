@@ -8,6 +8,8 @@ namespace Unit2 {
 
 bool RunToolkitSaveFileDialog(SaveFileDialog& dialog, QWidget* owner) {
   QFileDialog box(owner, dialog.Title);
+  // Held to the settings dialog only: the main window keeps its buttons.
+  box.setWindowModality(Qt::WindowModal);
   if (dialog.ChooseFolder) {
     box.setAcceptMode(QFileDialog::AcceptOpen);
     box.setFileMode(QFileDialog::Directory);
