@@ -347,6 +347,7 @@ void TfrmCNF::showEvent(QShowEvent* event) {
 
 void TfrmCNF::FormShow() {
   DefUnit::ConnectionSettings& c = WorkingCopy;
+  unstorable_.clear();
   for (int k = 0; k < DefUnit::MaxEntries; ++k) {
     const auto i = static_cast<std::size_t>(k);
     c.NetPath[i] = running_.NetPath[i];
@@ -380,7 +381,6 @@ void TfrmCNF::FormShow() {
   txtEndSecond->setText(QString::number(running_.ExitTime));
   SelectItem(cmbNumber, 0);
 
-  unstorable_.clear();
   OptionsChanged = false;
   EditsEnabled = false;
   ShowEntry();
