@@ -161,6 +161,7 @@ void ConnectionRun::Tick() { Enter(tickDeferred_, &ConnectionRun::TickPass); }
 void ConnectionRun::ConnectNow() { Enter(connectNowDeferred_, &ConnectionRun::ConnectNowPass); }
 
 void ConnectionRun::Enter(bool& deferred, void (ConnectionRun::*pass)()) {
+  if (abandoned_) return;
   if (busy_) {
     deferred = true;
     return;
@@ -171,7 +172,7 @@ void ConnectionRun::Enter(bool& deferred, void (ConnectionRun::*pass)()) {
 }
 
 void ConnectionRun::RunDeferred() {
-  while (tickDeferred_ || connectNowDeferred_) {
+  while (!abandoned_ && (tickDeferred_ || connectNowDeferred_)) {
     if (tickDeferred_) {
       tickDeferred_ = false;
       // A tick only counts while the run is still going.
@@ -187,7 +188,7 @@ void ConnectionRun::RunDeferred() {
 void ConnectionRun::TickPass() {
   int finished = 0;
   const int count = std::clamp<int>(settings_.EntryCount, 0, DefUnit::MaxEntries);
-  for (int i = 0; i < count; ++i) {
+  for (int i = 0; i < count && !abandoned_; ++i) {
     std::int32_t& countdown = settings_.Countdown[static_cast<std::size_t>(i)];
     if (countdown == -1) {
       ++finished;
@@ -209,6 +210,7 @@ void ConnectionRun::TickPass() {
       countdown = static_cast<std::int32_t>(static_cast<std::uint32_t>(countdown) - 1u);
     }
   }
+  if (abandoned_) return;
   if (finished == count) {
     timer1_.SetEnabled(false);
     timer2_.SetEnabled(true);
@@ -219,8 +221,8 @@ void ConnectionRun::TickPass() {
 
 void ConnectionRun::ConnectNowPass() {
   const int count = std::clamp<int>(settings_.EntryCount, 0, DefUnit::MaxEntries);
-  for (int i = 0; i < count; ++i) Attempt(i);
-  timer2_.SetEnabled(true);
+  for (int i = 0; i < count && !abandoned_; ++i) Attempt(i);
+  if (!abandoned_) timer2_.SetEnabled(true);
 }
 
 std::uint32_t ConnectionRun::Attempt(int index) {
@@ -246,7 +248,14 @@ void ConnectionRun::NotifyGivenUp(int count) {
 }
 
 void ConnectionRun::ExitTimerFired() {
+  Abandon();
   services_.App->Terminate();
+}
+
+void ConnectionRun::Abandon() {
+  abandoned_ = true;
+  tickDeferred_ = false;
+  connectNowDeferred_ = false;
 }
 
 }  // namespace Connection

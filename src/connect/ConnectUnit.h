@@ -86,6 +86,9 @@ class ConnectionRun {
   void ConnectNow();
   // Timer2: the program ends.
   void ExitTimerFired();
+  // The program is ending: a pass under way attempts no further entry, and
+  // no tick or click starts another.
+  void Abandon();
 
   // True while a pass over the entries is under way.
   bool Busy() const { return busy_; }
@@ -105,6 +108,7 @@ class ConnectionRun {
   RunTimer& timer1_;
   RunTimer& timer2_;
   bool busy_ = false;
+  bool abandoned_ = false;
   bool tickDeferred_ = false;
   bool connectNowDeferred_ = false;
   // The code of each entry's latest attempt.

@@ -35,8 +35,10 @@ void MakeAqua(QWidget* w) {
 
 // A flat button that shows only its caption over the picture and a raised
 // frame while the mouse is over it. It paints itself: the style's margins
-// would leave no room for a caption in the 13 x 10 buttons, so the caption's
-// ink, not its line box, is centred.
+// would leave no room for a caption in the 13 x 10 buttons. The caption sits
+// where the font puts it within its centred line, so "＿" stays at the foot
+// of the button ("ー" would read otherwise); only ink that would fall outside
+// the button is pulled back in.
 class CaptionButton : public QToolButton {
  public:
   using QToolButton::QToolButton;
@@ -56,11 +58,23 @@ class CaptionButton : public QToolButton {
     }
     painter.setFont(font());
     painter.setPen(palette().color(QPalette::ButtonText));
-    const QRect ink = QFontMetrics(font()).tightBoundingRect(text());
     const QPoint shift = isDown() ? QPoint(1, 1) : QPoint(0, 0);
-    painter.drawText(r.center() - ink.center() + shift, text());
+    painter.drawText(CaptionOrigin(r, QFontMetrics(font()), text()) + shift, text());
   }
 };
+
+}  // namespace
+
+QPoint CaptionOrigin(const QRect& button, const QFontMetrics& metrics, const QString& caption) {
+  const QRect ink = metrics.tightBoundingRect(caption);
+  const int x = button.left() + (button.width() - metrics.horizontalAdvance(caption)) / 2;
+  int baseline = button.top() + (button.height() - metrics.height()) / 2 + metrics.ascent();
+  if (baseline + ink.bottom() > button.bottom()) baseline = button.bottom() - ink.bottom();
+  if (baseline + ink.top() < button.top()) baseline = button.top() - ink.top();
+  return {x, baseline};
+}
+
+namespace {
 
 QToolButton* FlatButton(QWidget* parent, const char* caption, QRect geometry, QFont font) {
   auto* b = new CaptionButton(parent);
@@ -111,13 +125,20 @@ TfrmMain::TfrmMain(DefUnit::RunningSettings& settings, platform::Services& servi
   setObjectName("frmMain");
   setWindowTitle(QStringLiteral("Kayoiji"));
   resize(528, 132);
+  // The top-left corner of the screen; a window manager would otherwise
+  // choose a place of its own.
+  move(0, 0);
   setFont(UiFont(16, false));
   setBackgroundRole(QPalette::Light);
   setAutoFillBackground(true);
 
+  // The run counts whole seconds: a coarse timer may fire up to 5% early,
+  // and a tick or an exit that comes early is seen.
   Timer1 = new QTimer(this);
+  Timer1->setTimerType(Qt::PreciseTimer);
   Timer1->setInterval(1000);
   Timer2 = new QTimer(this);
+  Timer2->setTimerType(Qt::PreciseTimer);
   Timer2->setInterval(5000);
   anmTimer = new QTimer(this);
   anmTimer->setInterval(200);
@@ -215,7 +236,18 @@ void TfrmMain::sbtCNTNowClick() {
 }
 
 void TfrmMain::sbtConfigClick() {
-  if (settings_.SettingsOpen) return;
+  if (settings_.SettingsOpen) {
+    if (frmCNF != nullptr && frmCNF->isVisible()) {
+      // Minimised or behind another window: the run waits for it, so the
+      // user gets it back here.
+      frmCNF->setWindowState((frmCNF->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+      frmCNF->raise();
+      frmCNF->activateWindow();
+      return;
+    }
+    // Hidden since the last check: resume, then open it anew.
+    anmTimerTimer();
+  }
   settings_.SavedTimer1Enabled = Timer1->isActive();
   settings_.SavedTimer2Enabled = Timer2->isActive();
   Timer1->stop();
@@ -237,11 +269,15 @@ void TfrmMain::btnSmallClick() {
   services_.App->Minimize();
 }
 
+// The program ends at once, also in the middle of a pass that waits in a
+// box: no further entry is attempted.
 void TfrmMain::btnCloseClick() {
+  run_->Abandon();
   services_.App->Terminate();
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
+  run_->Abandon();
   services_.App->Terminate();
   event->accept();
 }

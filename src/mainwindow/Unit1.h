@@ -16,6 +16,11 @@ class QLabel;
 class QTimer;
 class QToolButton;
 class QMouseEvent;
+class QFontMetrics;
+
+// Where a flat button's caption is drawn (its baseline origin): its line
+// centred in the button, moved only as far as keeps its ink inside.
+QPoint CaptionOrigin(const QRect& button, const QFontMetrics& metrics, const QString& caption);
 
 class TfrmMain : public QWidget, public Connection::MainView {
   Q_OBJECT

@@ -76,6 +76,21 @@ QString CutToSjisBytes(const QString& text, std::size_t maxBytes) {
   return QString::fromStdString(platform::SjisToUtf8(platform::CutSjis(sjis, maxBytes)));
 }
 
+std::optional<UnstorableCharacter> FirstUnstorableCharacter(const QString& text) {
+  int position = 0;
+  for (qsizetype i = 0; i < text.size();) {
+    // A character beyond the basic plane takes two UTF-16 units.
+    const qsizetype n = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+    const QString c = text.mid(i, n);
+    ++position;
+    i += n;
+    if (c.size() == 1 && c[0].unicode() < 0x80) continue;
+    const std::string back = platform::SjisToUtf8(platform::Utf8ToSjis(c.toStdString()));
+    if (QString::fromStdString(back) != c) return UnstorableCharacter{position, c};
+  }
+  return std::nullopt;
+}
+
 QValidator::State SjisLimitValidator::validate(QString& input, int& /*pos*/) const {
   return SjisLength(input) <= maxBytes_ ? Acceptable : Invalid;
 }

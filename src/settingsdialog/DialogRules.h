@@ -32,6 +32,15 @@ std::size_t SjisLength(const QString& text);
 // The longest prefix of `text` that takes at most `maxBytes` Shift-JIS bytes.
 QString CutToSjisBytes(const QString& text, std::size_t maxBytes);
 
+// The first character of `text` that a settings field cannot hold: one
+// outside code page 932, or one that reads back as another character.
+// Empty when every character can be stored.
+struct UnstorableCharacter {
+  int Position = 0;  // counted in characters, from 1
+  QString Character;
+};
+std::optional<UnstorableCharacter> FirstUnstorableCharacter(const QString& text);
+
 // Refuses an edit that would make the text longer than `maxBytes` Shift-JIS
 // bytes, so that what the box shows always fits the field it is stored in.
 class SjisLimitValidator : public QValidator {

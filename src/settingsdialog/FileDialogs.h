@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QWidget;
@@ -17,6 +18,10 @@ struct SaveFileDialog {
   bool HideReadOnly = true;  // no read-only check box
   bool NoNetworkButton = false;
   bool EnableSizing = true;  // resizable
+  // Choose an existing folder rather than name a file; FileName receives it.
+  bool ChooseFolder = false;
+  // Folders offered in the dialog's side bar besides the usual places.
+  QStringList SidebarFolders;
 };
 
 // Shows `dialog` modally. On OK stores the chosen full path (with the

@@ -12,14 +12,17 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
+#include <QSignalBlocker>
 #include <algorithm>
 #include <exception>
+#include <optional>
 
 #include "connect/ConnectUnit.h"
 #include "platform/Codec.h"
 #include "platform/qt/Application.h"
 #include "settingsdialog/DialogRules.h"
 #include "settingsdialog/HintTracker.h"
+#include "settingsdialog/NetFolder.h"
 
 TfrmCNF* frmCNF = nullptr;
 
@@ -103,7 +106,56 @@ void SetHint(QWidget* widget, const char* hint) {
   Unit2::HintTracker::SetHint(widget, QString::fromUtf8(hint));
 }
 
-QString PasswordProblemText(int entryNumber, DefUnit::PasswordProblem problem) {
+// The field names are the captions of their boxes.
+QString FieldName(TfrmCNF::Field field) {
+  switch (field) {
+    case TfrmCNF::Field::NetPath:
+      return QStringLiteral("接続先");
+    case TfrmCNF::Field::LocalDrive:
+      return QStringLiteral("ローカルドライブ");
+    case TfrmCNF::Field::UserName:
+      return QStringLiteral("ユーザー名");
+    case TfrmCNF::Field::UserPasswd:
+      break;
+  }
+  return QStringLiteral("パスワード");
+}
+
+// A password's characters are not repeated in a box on the screen: its
+// position names the character.
+QString UnstorableText(int entryNumber, TfrmCNF::Field field, const Unit2::UnstorableCharacter& c) {
+  if (field == TfrmCNF::Field::UserPasswd) {
+    return QStringLiteral(
+               "設定項目 %1 のパスワードの %2 文字目は Shift-JIS で表せない文字のため、"
+               "保存も接続もできません。")
+        .arg(entryNumber)
+        .arg(c.Position);
+  }
+  return QStringLiteral(
+             "設定項目 %1 の%2の文字「%3」(U+%4) は Shift-JIS で表せないため、"
+             "保存も接続もできません。")
+      .arg(entryNumber)
+      .arg(FieldName(field), c.Character,
+           QString::number(c.Character.toUcs4().value(0), 16).toUpper().rightJustified(4, u'0'));
+}
+
+// The position, in characters from 1, of the first character whose
+// scrambled bytes read back as others. Only a byte's own position decides
+// (the length byte cannot fail at a storable length), so the first prefix
+// that fails ends at that character.
+int UnstoredPasswordPosition(const QString& password) {
+  for (qsizetype n = 1; n <= password.size(); ++n) {
+    if (n < password.size() && password[n].isLowSurrogate()) continue;
+    const std::string prefix = platform::Utf8ToSjis(password.left(n).toStdString());
+    if (DefUnit::CheckPasswordStorable(prefix) == DefUnit::PasswordProblem::UnstoredByte) {
+      return static_cast<int>(password.left(n).toUcs4().size());
+    }
+  }
+  return 0;
+}
+
+QString PasswordProblemText(int entryNumber, DefUnit::PasswordProblem problem,
+                            const QString& password) {
   QString text;
   switch (problem) {
     case DefUnit::PasswordProblem::TooLong:
@@ -118,10 +170,11 @@ QString PasswordProblemText(int entryNumber, DefUnit::PasswordProblem problem) {
       break;
     case DefUnit::PasswordProblem::UnstoredByte:
     case DefUnit::PasswordProblem::None:
-      text = QStringLiteral(
-          "設定項目 %1 のパスワードには設定ファイルに保存できない文字が含まれているため"
-          "保存できません。");
-      break;
+      return QStringLiteral(
+                 "設定項目 %1 のパスワードの %2 文字目は設定ファイルに保存できない文字のため"
+                 "保存できません。")
+          .arg(entryNumber)
+          .arg(UnstoredPasswordPosition(password));
   }
   return text.arg(entryNumber);
 }
@@ -231,7 +284,11 @@ void TfrmCNF::CreateControls() {
   dilgNet.NoNetworkButton = true;
   dilgCnfFile.Title = QStringLiteral("設定ファイル");
 
+  // Typing changes the text, picking from the list may change only the
+  // selection (when the text already read as the item): both are a change.
   connect(cmbNumber, &QComboBox::editTextChanged, this,
+          [this] { Handled(&TfrmCNF::cmbNumberChange); });
+  connect(cmbNumber, &QComboBox::currentIndexChanged, this,
           [this] { Handled(&TfrmCNF::cmbNumberChange); });
   connect(btnNet, &QPushButton::clicked, this, [this] { Handled(&TfrmCNF::btnNetClick); });
   connect(btnCnfFile, &QPushButton::clicked, this, [this] { Handled(&TfrmCNF::btnCnfFileClick); });
@@ -290,6 +347,7 @@ void TfrmCNF::showEvent(QShowEvent* event) {
 
 void TfrmCNF::FormShow() {
   DefUnit::ConnectionSettings& c = WorkingCopy;
+  unstorable_.clear();
   for (int k = 0; k < DefUnit::MaxEntries; ++k) {
     const auto i = static_cast<std::size_t>(k);
     c.NetPath[i] = running_.NetPath[i];
@@ -329,33 +387,75 @@ void TfrmCNF::FormShow() {
   EditsEnabled = true;
 }
 
+// The item list is " 1" to "26"; "2" names entry 2 as well as " 2" does.
 int TfrmCNF::SelectedEntry() const {
-  const int i = cmbNumber->currentIndex();
-  if (i < 0 || cmbNumber->currentText() != cmbNumber->itemText(i)) return -1;
-  return i;
+  const QString number = cmbNumber->currentText().trimmed();
+  if (number.isEmpty()) return -1;
+  for (int i = 0; i < cmbNumber->count(); ++i) {
+    if (cmbNumber->itemText(i).trimmed() == number) return i;
+  }
+  return -1;
+}
+
+QString TfrmCNF::ShownText(int k, Field field) const {
+  const auto typed = unstorable_.find({k, field});
+  if (typed != unstorable_.end()) return typed->second;
+  const auto i = static_cast<std::size_t>(k);
+  switch (field) {
+    case Field::NetPath:
+      return FromSjis(WorkingCopy.NetPath[i]);
+    case Field::LocalDrive:
+      return FromSjis(WorkingCopy.LocalDrive[i]);
+    case Field::UserName:
+      return FromSjis(WorkingCopy.UserName[i]);
+    case Field::UserPasswd:
+      break;
+  }
+  return FromSjis(WorkingCopy.UserPasswd[i]);
 }
 
 void TfrmCNF::ShowEntry() {
   const int k = SelectedEntry();
-  if (k < 0) return;  // an edited selector names no entry: leave the boxes
+  // While the selector names no entry the boxes belong to none: they are
+  // left as they are but take no input that would go nowhere.
+  GroupBox2->setEnabled(k >= 0);
+  if (k < 0) return;
   const auto i = static_cast<std::size_t>(k);
   const DefUnit::ConnectionSettings& c = WorkingCopy;
 
-  txtNetPath->setText(FromSjis(c.NetPath[i]));
-  int drive = kDefaultDrive;
-  if (DefUnit::FieldLength(c.LocalDrive[i]) > 0) {
-    char first = c.LocalDrive[i][0];
-    if (first >= 'a' && first <= 'z') first = static_cast<char>(first - 'a' + 'A');
-    drive = static_cast<unsigned char>(first) - 'A';  // outside 0..25: no item
+  txtNetPath->setText(ShownText(k, Field::NetPath));
+  const auto typedDrive = unstorable_.find({k, Field::LocalDrive});
+  if (typedDrive != unstorable_.end()) {
+    SelectItem(cmbDrive, -1);
+    cmbDrive->setEditText(typedDrive->second);
+  } else {
+    int drive = kDefaultDrive;
+    if (DefUnit::FieldLength(c.LocalDrive[i]) > 0) {
+      char first = c.LocalDrive[i][0];
+      if (first >= 'a' && first <= 'z') first = static_cast<char>(first - 'a' + 'A');
+      drive = static_cast<unsigned char>(first) - 'A';  // outside 0..25: no item
+    }
+    SelectItem(cmbDrive, drive);
   }
-  SelectItem(cmbDrive, drive);
-  txtUserName->setText(FromSjis(c.UserName[i]));
-  txtPassWD->setText(FromSjis(c.UserPasswd[i]));
+  txtUserName->setText(ShownText(k, Field::UserName));
+  txtPassWD->setText(ShownText(k, Field::UserPasswd));
   txtSecond->setText(c.WaitTime[i] == 0 ? QString() : QString::number(c.WaitTime[i]));
   txtMaxError->setText(c.MaxError[i] == 0 ? QString() : QString::number(c.MaxError[i]));
 }
 
 void TfrmCNF::cmbNumberChange() {
+  const int k = SelectedEntry();
+  if (k >= 0 && cmbNumber->currentIndex() != k) {
+    // The list's selection follows the text ("2" typed while " 1" was
+    // selected), so that the keys and the wheel go on from the entry shown.
+    // The text stays as typed.
+    const QString typed = cmbNumber->currentText();
+    const int cursor = cmbNumber->lineEdit()->cursorPosition();
+    const QSignalBlocker quiet(cmbNumber);
+    cmbNumber->setCurrentIndex(k);
+    cmbNumber->setEditText(typed);
+    cmbNumber->lineEdit()->setCursorPosition(cursor);
+  }
   EditsEnabled = false;
   ShowEntry();
   EditsEnabled = true;
@@ -367,32 +467,48 @@ int TfrmCNF::EditableEntry() const {
   return EditsEnabled ? SelectedEntry() : -1;
 }
 
-void TfrmCNF::StoreText(DefUnit::TextArray& field, const QString& text) {
+void TfrmCNF::StoreText(Field field, const QString& text) {
   const int k = EditableEntry();
   if (k < 0) return;
-  DefUnit::SetField(field[static_cast<std::size_t>(k)], ToSjis(text));
-  EntryChanged[static_cast<std::size_t>(k)] = true;
+  const auto i = static_cast<std::size_t>(k);
+  if (Unit2::FirstUnstorableCharacter(text)) {
+    unstorable_[{k, field}] = text;
+  } else {
+    unstorable_.erase({k, field});
+  }
+  switch (field) {
+    case Field::NetPath:
+      DefUnit::SetField(WorkingCopy.NetPath[i], ToSjis(text));
+      break;
+    case Field::LocalDrive:
+      // The drive is stored with its colon.
+      DefUnit::SetField(WorkingCopy.LocalDrive[i],
+                        platform::CutSjis(ToSjis(text), DefUnit::MaxFieldText - 1) + ":");
+      break;
+    case Field::UserName:
+      DefUnit::SetField(WorkingCopy.UserName[i], ToSjis(text));
+      break;
+    case Field::UserPasswd:
+      DefUnit::SetField(WorkingCopy.UserPasswd[i], ToSjis(text));
+      break;
+  }
+  EntryChanged[i] = true;
 }
 
 void TfrmCNF::txtNetPathChange() {
-  StoreText(WorkingCopy.NetPath, txtNetPath->text());
+  StoreText(Field::NetPath, txtNetPath->text());
 }
 
 void TfrmCNF::cmbDriveChange() {
-  const int k = EditableEntry();
-  if (k < 0) return;
-  const std::string drive =
-      platform::CutSjis(ToSjis(cmbDrive->currentText()), DefUnit::MaxFieldText - 1) + ":";
-  DefUnit::SetField(WorkingCopy.LocalDrive[static_cast<std::size_t>(k)], drive);
-  EntryChanged[static_cast<std::size_t>(k)] = true;
+  StoreText(Field::LocalDrive, cmbDrive->currentText());
 }
 
 void TfrmCNF::txtUserNameChange() {
-  StoreText(WorkingCopy.UserName, txtUserName->text());
+  StoreText(Field::UserName, txtUserName->text());
 }
 
 void TfrmCNF::txtPassWDChange() {
-  StoreText(WorkingCopy.UserPasswd, txtPassWD->text());
+  StoreText(Field::UserPasswd, txtPassWD->text());
 }
 
 void TfrmCNF::txtSecondChange() {
@@ -443,12 +559,13 @@ bool TfrmCNF::ExecuteDialog(Unit2::SaveFileDialog& dialog) {
 }
 
 void TfrmCNF::btnNetClick() {
-  dilgNet.InitialDir = txtNetPath->text();
-  // The user goes to the folder and accepts the proposed name; the name is
-  // cut off again, also after Cancel.
-  ExecuteDialog(dilgNet);
-  txtNetPath->setText(
-      Unit2::CutToSjisBytes(Unit2::FolderPart(dilgNet.FileName), DefUnit::MaxFieldText));
+  Unit2::PrepareNetDialog(dilgNet, txtNetPath->text());
+  const bool accepted = ExecuteDialog(dilgNet);
+  const Unit2::NetFolderChoice choice = Unit2::NetFolderResult(dilgNet, accepted);
+  if (choice.Change) txtNetPath->setText(choice.Text);
+  if (!choice.Notice.isEmpty()) {
+    services_.Boxes->Show(platform::InformationBox(choice.Notice.toStdString()));
+  }
 }
 
 void TfrmCNF::btnCnfFileClick() {
@@ -462,6 +579,8 @@ void TfrmCNF::btnCnfFileClick() {
 // ---- Connection test ------------------------------------------------------
 
 void TfrmCNF::btnTestClick() {
+  const int k = SelectedEntry();
+  if (k >= 0 && !EntryTextsStorable(k)) return;
   Connection::AttemptRequest request;
   request.RemoteName = ToSjis(txtNetPath->text());
   request.LocalName = ToSjis(cmbDrive->currentText()) + ":";
@@ -483,6 +602,50 @@ void TfrmCNF::btnTestClick() {
 
 // ---- Save, cancel, version ------------------------------------------------
 
+void TfrmCNF::ShowForCorrection(int k, Field field) {
+  SelectItem(cmbNumber, k);
+  QWidget* box = txtPassWD;
+  switch (field) {
+    case Field::NetPath:
+      box = txtNetPath;
+      break;
+    case Field::LocalDrive:
+      box = cmbDrive;
+      break;
+    case Field::UserName:
+      box = txtUserName;
+      break;
+    case Field::UserPasswd:
+      break;
+  }
+  box->setFocus();
+}
+
+// A character outside code page 932 would become "?": the file would
+// silently hold another text (for a password, another password), and a
+// connection would be asked for with it.
+bool TfrmCNF::EntryTextsStorable(int k) {
+  for (Field field : {Field::NetPath, Field::LocalDrive, Field::UserName, Field::UserPasswd}) {
+    const auto typed = unstorable_.find({k, field});
+    if (typed == unstorable_.end()) continue;
+    const std::optional<Unit2::UnstorableCharacter> c =
+        Unit2::FirstUnstorableCharacter(typed->second);
+    if (!c) continue;
+    services_.Boxes->Show(platform::ErrorBox(UnstorableText(k + 1, field, *c).toStdString()));
+    ShowForCorrection(k, field);
+    return false;
+  }
+  return true;
+}
+
+bool TfrmCNF::TextsStorable() {
+  for (int k = 0; k < DefUnit::MaxEntries; ++k) {
+    if (DefUnit::FieldLength(WorkingCopy.NetPath[static_cast<std::size_t>(k)]) == 0) continue;
+    if (!EntryTextsStorable(k)) return false;
+  }
+  return true;
+}
+
 // The file keeps at most 27 password bytes and drops blanks when read, so
 // such a password would come back different from what was typed.
 bool TfrmCNF::PasswordsStorable() {
@@ -492,9 +655,10 @@ bool TfrmCNF::PasswordsStorable() {
     const DefUnit::PasswordProblem problem =
         DefUnit::CheckPasswordStorable(DefUnit::FieldText(WorkingCopy.UserPasswd[i]));
     if (problem == DefUnit::PasswordProblem::None) continue;
-    services_.Boxes->Show(platform::ErrorBox(PasswordProblemText(k + 1, problem).toStdString()));
-    SelectItem(cmbNumber, k);
-    txtPassWD->setFocus();
+    const QString password = FromSjis(WorkingCopy.UserPasswd[i]);
+    services_.Boxes->Show(
+        platform::ErrorBox(PasswordProblemText(k + 1, problem, password).toStdString()));
+    ShowForCorrection(k, Field::UserPasswd);
     return false;
   }
   return true;
@@ -507,7 +671,7 @@ void TfrmCNF::btnSaveClick() {
     services_.Boxes->Show(platform::InformationBox("内容が変更されていません。"));
     return;
   }
-  if (!PasswordsStorable()) return;
+  if (!TextsStorable() || !PasswordsStorable()) return;
   if (DefUnit::ConfigFileExists(ToPath(fileName->text()))) {
     const platform::BoxAnswer answer = services_.Boxes->Show(
         platform::InformationBox("上書きしてよろしいですか？", platform::BoxButtons::OkCancel));

@@ -7,7 +7,9 @@
 #include <QPointer>
 #include <QWidget>
 #include <array>
+#include <map>
 #include <string>
+#include <utility>
 
 #include "platform/Services.h"
 #include "settings/DefUnit.h"
@@ -95,9 +97,13 @@ class TfrmCNF : public QWidget {
   void btnVersionClick();
   void DisplayHint(const QString& hint);
 
-  // The entry shown: the item of cmbNumber whose text the box holds, or -1
-  // while the text was edited into something that is no item.
+  // The entry shown: the item of cmbNumber whose number the box's text
+  // names, however it got there (typed, picked, keys, wheel), or -1 while the
+  // text names no entry.
   int SelectedEntry() const;
+
+  // The entry's text fields, in the order of the boxes.
+  enum class Field { NetPath, LocalDrive, UserName, UserPasswd };
 
   // The working copy and its change flags.
   DefUnit::ConnectionSettings WorkingCopy;
@@ -116,9 +122,16 @@ class TfrmCNF : public QWidget {
   void Handled(void (TfrmCNF::*handler)());
   // The entry handlers store into entry k only while an item is selected.
   int EditableEntry() const;
-  void StoreText(DefUnit::TextArray& field, const QString& text);
+  void StoreText(Field field, const QString& text);
+  // The box's text for `field` of entry k: as typed when the file cannot
+  // hold it, else as stored.
+  QString ShownText(int k, Field field) const;
   bool ExecuteDialog(Unit2::SaveFileDialog& dialog);
+  bool EntryTextsStorable(int k);
+  bool TextsStorable();
   bool PasswordsStorable();
+  // Shows entry k with the box of `field` ready for a correction.
+  void ShowForCorrection(int k, Field field);
 
   DefUnit::RunningSettings& running_;
   platform::Services& services_;
@@ -126,6 +139,10 @@ class TfrmCNF : public QWidget {
   Unit2::SaveFileDialogRunner fileDialogRunner_;
   Unit2::HintTracker* hints_ = nullptr;
   bool shownOnce_ = false;
+  // Texts typed with a character the file cannot hold, by entry and field:
+  // the working copy keeps them as "?", so the boxes show them as typed and
+  // saving is refused until they are corrected.
+  std::map<std::pair<int, Field>, QString> unstorable_;
 };
 
 // The program's one settings dialog; set by the program start.

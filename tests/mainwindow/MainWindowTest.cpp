@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPainter>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -9,6 +13,7 @@
 #include "mainwindow/FormRgn.h"
 #include "mainwindow/Unit1.h"
 #include "platform/Errors.h"
+#include "platform/qt/MessageBoxes.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
 
@@ -48,6 +53,9 @@ TEST(MainWindow, FormCreatePreparesTheRunAndTheWindow) {
   EXPECT_EQ(f.form.RgnMain->pos(), QPoint(0, 0));
   EXPECT_EQ(f.p.CurrentTitle, " Kayoiji");
   EXPECT_TRUE(f.form.windowFlags() & Qt::FramelessWindowHint);
+  // Placed, not left to a window manager.
+  EXPECT_TRUE(f.form.testAttribute(Qt::WA_Moved));
+  EXPECT_EQ(f.form.pos(), QPoint(0, 0));
 }
 
 TEST(MainWindow, ABadNumberEndsFormCreateEarly) {
@@ -108,6 +116,129 @@ TEST(MainWindow, SettingsPauseKeepsTheFirstSavedStatesAndResumes) {
   EXPECT_FALSE(f.settings.SettingsOpen);
   EXPECT_TRUE(f.form.Timer1->isActive());
   EXPECT_FALSE(f.form.Timer2->isActive()) << "the saved state replaces the pass's exit delay";
+}
+
+TEST(MainWindow, SettingsOpenMinimisedOrBehindComesBackToTheFront) {
+  MainFixture f(kRunConfig);
+  f.form.FormCreate();
+  QWidget dialog(nullptr, Qt::Dialog);
+  f.form.frmCNF = &dialog;
+  f.form.sbtConfig->click();
+  dialog.showMinimized();
+  f.form.sbtConfig->click();
+  EXPECT_TRUE(dialog.isVisible());
+  EXPECT_FALSE(dialog.isMinimized());
+  EXPECT_TRUE(f.settings.SavedTimer1Enabled) << "the first saved states stay";
+  EXPECT_FALSE(f.form.Timer1->isActive());
+
+  // Hidden before the 200 ms check noticed it: resumed, then opened anew.
+  dialog.hide();
+  f.form.sbtConfig->click();
+  EXPECT_TRUE(dialog.isVisible());
+  EXPECT_TRUE(f.settings.SettingsOpen);
+  EXPECT_TRUE(f.settings.SavedTimer1Enabled);
+}
+
+// The run counts whole seconds: a tick or an exit after a pause waits its
+// full interval from the resume, never less.
+TEST(MainWindow, ResumedTimersWaitAFullInterval) {
+  MainFixture f(
+      "DoMapping\tTrue\r\nNoErrorDialog\tTrue\r\nExitTime\t1\r\nNetPath\t\\\\srv\\s\r\n"
+      "WaitTime\t5\r\n");
+  f.form.FormCreate();
+  EXPECT_EQ(f.form.Timer1->timerType(), Qt::PreciseTimer);
+  EXPECT_EQ(f.form.Timer2->timerType(), Qt::PreciseTimer);
+  QWidget dialog;
+  f.form.frmCNF = &dialog;
+  auto pauseAndResume = [&] {
+    f.form.sbtConfig->click();
+    dialog.hide();
+    f.form.anmTimerTimer();
+  };
+
+  QElapsedTimer clock;
+  clock.start();
+  pauseAndResume();
+  QSignalSpy ticks(f.form.Timer1, &QTimer::timeout);
+  ASSERT_TRUE(ticks.wait(3000));
+  EXPECT_GE(clock.elapsed(), 1000);
+
+  f.form.sbtCNTNow->click();  // starts the exit delay of 1 s
+  clock.restart();
+  pauseAndResume();
+  ASSERT_TRUE(f.form.Timer2->isActive());
+  QSignalSpy exits(f.form.Timer2, &QTimer::timeout);
+  ASSERT_TRUE(exits.wait(3000));
+  EXPECT_GE(clock.elapsed(), 1000);
+  EXPECT_TRUE(f.p.Terminated);
+}
+
+// The connection's error box waits for its own answer, but the main window
+// goes on taking input: its buttons work while the box stands open, and
+// "×" ends the pass at once. The boxes here are the program's own, shown
+// for real; the test answers them while they are open.
+TEST(MainWindow, AnErrorBoxLeavesTheMainWindowUsable) {
+  using platform::qt::QtMessageBoxes;
+  MainFixture f(
+      "DoMapping\tTrue\r\nNetPath\t\\\\srv\\a\r\nWaitTime\t0\r\n"
+      "NetPath\t\\\\srv\\b\r\nWaitTime\t0\r\n");
+  QtMessageBoxes boxes;
+  QtMessageBoxes::EnableTestMode();
+  QtMessageBoxes::ClearRecorded();
+  QtMessageBoxes::ShowBoxesInTests(true);
+  f.p.Services().Boxes = &boxes;
+  f.form.FormCreate();
+  f.form.show();
+  f.form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&f.form));
+  QWidget dialog(nullptr, Qt::Dialog);
+  f.form.frmCNF = &dialog;
+  f.p.DefaultAddCode = 67;
+
+  QtMessageBoxes::SetWhileOpen([&] {
+    QMessageBox* box = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (auto* b = qobject_cast<QMessageBox*>(w); b != nullptr && b->isVisible()) box = b;
+    }
+    ASSERT_NE(box, nullptr) << "the box stands open";
+    EXPECT_EQ(box->text(), "接続先が見つかりません。");
+    // Clicks as the window system delivers them, so that a box that
+    // blocked the main window would swallow them.
+    auto click = [&](QWidget* button) {
+      QTest::mouseClick(f.form.windowHandle(), Qt::LeftButton, {}, button->geometry().center());
+    };
+    click(f.form.sbtConfig);
+    EXPECT_TRUE(dialog.isVisible()) << "設定";
+    click(f.form.btnSmall);
+    EXPECT_EQ(f.p.Log.back(), "minimize") << "＿";
+    click(f.form.btnClose);
+    EXPECT_TRUE(f.p.Terminated) << "×";
+  });
+  f.form.Timer1Timer();
+  EXPECT_EQ(QtMessageBoxes::Recorded().size(), 1u);
+  EXPECT_EQ(f.p.AddCount(), 1) << "after × no further entry is attempted";
+  f.form.Timer1Timer();
+  f.form.sbtCNTNowClick();
+  EXPECT_EQ(f.p.AddCount(), 1);
+  QtMessageBoxes::ClearRecorded();
+}
+
+// "＿" is read as a minimise glyph only at the foot of its button; drawn
+// centred it reads "ー".
+TEST(MainWindow, CaptionsSitWhereTheFontPutsThemInsideTheButton) {
+  MainFixture f(kRunConfig);
+  for (QToolButton* b : {f.form.btnSmall, f.form.btnClose}) {
+    const QFontMetrics metrics(b->font());
+    const QRect r = b->rect();
+    const QPoint origin = CaptionOrigin(r, metrics, b->text());
+    const QRect ink = metrics.tightBoundingRect(b->text()).translated(origin);
+    EXPECT_TRUE(r.contains(ink)) << b->text().toStdString();
+    if (b == f.form.btnSmall) {
+      EXPECT_GE(ink.top(), r.center().y()) << "in the lower half";
+    } else {
+      EXPECT_LE(std::abs(ink.center().y() - r.center().y()), 2) << "× stays centred";
+    }
+  }
 }
 
 TEST(MainWindow, OnlyALeftPressOnThePictureMovesTheWindow) {

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The real program in a real X server (white root window): its window sits at
-# the top-left corner, is 384 x 128, is cut to the picture's shape and shows
-# its labels.
+# The real program in a real X server (white root window), under openbox when
+# it is installed: its window sits at the top-left corner, is 384 x 128, is
+# cut to the picture's shape and shows its labels.
 set -u
 program=$1
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
@@ -12,6 +12,12 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 printf 'DoMapping\tFalse\r\nExitTime\t5\r\n' > "$work/conf.dat"
 cat > "$work/shoot.sh" <<SHOOT
+# Under a window manager when one is installed: it places windows that do
+# not place themselves.
+if command -v openbox >/dev/null; then
+  openbox >/dev/null 2>&1 &
+  sleep 0.5
+fi
 QT_QPA_PLATFORM=xcb "$program" -f "$work/conf.dat" &
 pid=\$!
 for i in \$(seq 50); do

@@ -92,6 +92,15 @@ class DialogFixture : public ::testing::Test {
       }
     }
   }
+  // Text as an input method commits it, a whole character at a time (also
+  // one beyond the basic plane).
+  static void TypeText(QWidget* w, const QString& text) {
+    for (qsizetype i = 0; i < text.size();) {
+      const qsizetype n = text[i].isHighSurrogate() ? 2 : 1;
+      QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, text.mid(i, n), Qt::NoModifier);
+      i += n;
+    }
+  }
   static void Clear(QLineEdit* e) {
     e->selectAll();
     QTest::keyClick(e, Qt::Key_Backspace);

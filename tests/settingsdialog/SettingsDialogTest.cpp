@@ -1,4 +1,6 @@
+#include <QApplication>
 #include <QDir>
+#include <QWheelEvent>
 #include <algorithm>
 
 #include "DialogFixture.h"
@@ -194,6 +196,108 @@ TEST_F(SettingsDialog, SelectorEditedIntoNoItemShowsAndStoresNothing) {
   EXPECT_EQ(dialog->txtUserName->text(), "alice");
 }
 
+// Whatever route the selector takes, the boxes show the entry it names and
+// edits go there.
+TEST_F(SettingsDialog, TheBoxesFollowTheSelectorByEveryRoute) {
+  Show();
+  QComboBox* number = dialog->cmbNumber;
+  auto shows = [&](int k, const char* user) {
+    EXPECT_EQ(dialog->SelectedEntry(), k);
+    EXPECT_EQ(dialog->txtUserName->text(), user);
+    EXPECT_TRUE(dialog->txtUserName->isEnabled());
+  };
+  auto retype = [&](const char* text) {
+    number->lineEdit()->selectAll();
+    Type(number->lineEdit(), text);
+  };
+
+  retype(" 2");
+  QTest::keyClick(number->lineEdit(), Qt::Key_Return);
+  shows(1, "bob");
+  Type(dialog->txtUserName, "x");
+  EXPECT_EQ(Stored(dialog->WorkingCopy.UserName, 1), "bobx");
+  EXPECT_EQ(Stored(dialog->WorkingCopy.UserName, 0), "alice");
+
+  // Typed, then the item it already reads as picked from the list.
+  retype(" 1");
+  Pick(number, 0);
+  shows(0, "alice");
+  retype(" 2");
+  Pick(number, 1);
+  shows(1, "bobx");
+
+  // Without the blank, then on by the arrow key and the wheel.
+  retype("1");
+  shows(0, "alice");
+  EXPECT_EQ(number->currentText(), "1") << "the typed text stays";
+  QTest::keyClick(number, Qt::Key_Down);
+  shows(1, "bobx");
+  QWheelEvent wheel(QPointF(5, 5), number->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120),
+                    Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(number, &wheel);
+  shows(0, "alice");
+
+  // Text that names no entry: the boxes take no input.
+  retype("27");
+  EXPECT_EQ(dialog->SelectedEntry(), -1);
+  EXPECT_FALSE(dialog->txtUserName->isEnabled());
+}
+
+// A character outside code page 932 would be written as "?".
+TEST_F(SettingsDialog, TextsTheFileCannotHoldAreRefusedNamingEntryFieldAndCharacter) {
+  Show();
+  Pick(dialog->cmbNumber, 1);
+  Clear(dialog->txtUserName);
+  TypeText(dialog->txtUserName, QStringLiteral("ü😀한"));
+  Pick(dialog->cmbNumber, 0);
+  Pick(dialog->cmbNumber, 1);
+  EXPECT_EQ(dialog->txtUserName->text(), QStringLiteral("ü😀한")) << "shown as typed";
+  Pick(dialog->cmbNumber, 0);
+
+  Click(dialog->btnSave);
+  ASSERT_EQ(BoxTexts().size(), 1u);
+  const std::string refusal = BoxTexts()[0];
+  for (const char* part : {"設定項目 2 ", "ユーザー名", "「ü」", "U+00FC"}) {
+    EXPECT_NE(refusal.find(part), std::string::npos) << refusal;
+  }
+  EXPECT_EQ(QtMessageBoxes::Recorded()[0].Kind, platform::BoxKind::Error);
+  EXPECT_EQ(ReadBytes(configPath), kTwoEntries);
+  EXPECT_TRUE(dialog->isVisible());
+  EXPECT_EQ(dialog->SelectedEntry(), 1);
+  EXPECT_EQ(dialog->txtUserName->text(), QStringLiteral("ü😀한"));
+
+  // Nor is a connection tested with it.
+  QtMessageBoxes::ClearRecorded();
+  Click(dialog->btnTest);
+  EXPECT_EQ(scripted.AddCount(), 0);
+  ASSERT_EQ(BoxTexts().size(), 1u);
+  EXPECT_NE(BoxTexts()[0].find("「ü」"), std::string::npos) << BoxTexts()[0];
+
+  // A password is named by the position, not shown.
+  Clear(dialog->txtUserName);
+  Type(dialog->txtUserName, "bob");
+  QtMessageBoxes::ClearRecorded();
+  TypeText(dialog->txtPassWD, QStringLiteral("pässwörd"));
+  Click(dialog->btnSave);
+  ASSERT_EQ(BoxTexts().size(), 1u);
+  EXPECT_NE(BoxTexts()[0].find("設定項目 2 のパスワードの 2 文字目"), std::string::npos)
+      << BoxTexts()[0];
+  EXPECT_EQ(BoxTexts()[0].find("ä"), std::string::npos);
+  EXPECT_EQ(ReadBytes(configPath), kTwoEntries);
+
+  // Corrected, it is written and reads back as typed.
+  Clear(dialog->txtPassWD);
+  TypeText(dialog->txtPassWD, QStringLiteral("passwört"));
+  Clear(dialog->txtPassWD);
+  Type(dialog->txtPassWD, "passwort");
+  QtMessageBoxes::ClearRecorded();
+  Click(dialog->btnSave);
+  EXPECT_EQ(BoxTexts(), (std::vector<std::string>{kOverwrite, kRestart}));
+  DefUnit::RunningSettings back;
+  DefUnit::ReadSettingsText(back, ReadBytes(configPath));
+  EXPECT_EQ(DefUnit::FieldText(back.UserPasswd[1]), "passwort");
+}
+
 TEST_F(SettingsDialog, TextBoxesNeverHoldMoreThanTheFieldTakes) {
   Show();
   Clear(dialog->txtUserName);
@@ -206,28 +310,6 @@ TEST_F(SettingsDialog, TextBoxesNeverHoldMoreThanTheFieldTakes) {
   Type(dialog->cmbDrive->lineEdit(), QString(300, u'q'));
   EXPECT_EQ(dialog->cmbDrive->currentText().size(), 255);
   EXPECT_EQ(Stored(dialog->WorkingCopy.LocalDrive, 0), std::string(255, 'q') + ":");
-}
-
-TEST_F(SettingsDialog, FolderDialogCancelKeepsItsNameAndAcceptCutsToTheFolder) {
-  Show();
-  // First use, cancelled: the name "dir" has no folder part.
-  Click(dialog->btnNet);
-  ASSERT_EQ(shownDialogs.size(), 1u);
-  EXPECT_EQ(shownDialogs[0].InitialDir, "\\\\srv\\share");
-  EXPECT_EQ(shownDialogs[0].FileName, "dir");
-  EXPECT_EQ(dialog->txtNetPath->text(), "");
-  EXPECT_TRUE(dialog->EntryChanged[0]);
-
-  answers.push_back({true, QStringLiteral("\\\\srv\\共有\\dir")});
-  Click(dialog->btnNet);
-  EXPECT_EQ(dialog->txtNetPath->text(), QStringLiteral("\\\\srv\\共有"));
-  EXPECT_EQ(Stored(dialog->WorkingCopy.NetPath, 0), platform::Utf8ToSjis("\\\\srv\\共有"));
-
-  // Cancelled later: the last accepted name is cut again.
-  Clear(dialog->txtNetPath);
-  Click(dialog->btnNet);
-  EXPECT_EQ(shownDialogs.back().FileName, QStringLiteral("\\\\srv\\共有\\dir"));
-  EXPECT_EQ(dialog->txtNetPath->text(), QStringLiteral("\\\\srv\\共有"));
 }
 
 TEST_F(SettingsDialog, ConfigFileDialogSetsTheNameButCountsNoChange) {
@@ -341,6 +423,7 @@ TEST_F(SettingsDialog, PasswordTheFileCannotHoldIsRefusedBeforeAnyQuestion) {
   Type(dialog->txtPassWD, "-");  // its scrambled byte reads back as another
   Click(dialog->btnSave);
   ASSERT_EQ(QtMessageBoxes::Recorded().size(), 1u);
+  EXPECT_NE(BoxTexts()[0].find("パスワードの 1 文字目は"), std::string::npos) << BoxTexts()[0];
   EXPECT_NE(BoxTexts()[0].find("保存できない文字"), std::string::npos) << BoxTexts()[0];
 }
 

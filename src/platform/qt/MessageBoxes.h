@@ -4,6 +4,7 @@
 
 #include <deque>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "platform/Services.h"
@@ -16,6 +17,9 @@ class QtMessageBoxes : public platform::MessageBoxes {
 
   // Test hook: from now on boxes are recorded, not shown.
   static void EnableTestMode();
+  // In test mode, also show each box for real (with the program's own
+  // placement and modality) while the "while open" callback runs.
+  static void ShowBoxesInTests(bool show);
   // The answer for the next recorded box (OK when the queue is empty).
   static void QueueAnswer(platform::BoxAnswer answer);
   // A callback run while a recorded box is "open" (its nested loop).

@@ -1,0 +1,29 @@
+// Folders of the SMB shares GVfs has mounted, as the remote names the
+// program connects. GVfs shows each mount as a folder under the user's
+// runtime folder ("$XDG_RUNTIME_DIR/gvfs/smb-share:server=host,share=name");
+// a folder chosen inside one names the share it lies in.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform::gio {
+
+// The folder GVfs mounts into: `runtimeDir` + "/gvfs".
+std::string GvfsMountRoot(const std::string& runtimeDir);
+
+// `path` (UTF-8, absolute) inside a GVfs SMB share mount under `runtimeDir`
+// as "\\host\share\sub...", with "\\host@port\share" when the mount names a
+// port. Empty for any other path, and for a mount of anything but a share
+// (a whole server, another protocol). Pure text work.
+std::optional<std::string> GvfsPathToUnc(const std::string& path, const std::string& runtimeDir);
+
+// The share mounts GVfs shows now under `runtimeDir`, as folder paths,
+// sorted.
+std::vector<std::string> GvfsShareMounts(const std::string& runtimeDir);
+
+// The user's runtime folder: $XDG_RUNTIME_DIR, else /run/user/<uid>.
+std::string UserRuntimeDir();
+
+}  // namespace platform::gio
