@@ -57,12 +57,14 @@ TEST(SmbLocation, BadShareOrPathPartsAreBadNetName) {
        {"\\\\srv", "\\\\srv\\", "\\\\srv\\\\", "\\\\srv\\\\share", "\\\\srv\\share\\\\",
         "\\\\srv\\share\\\\x", "\\\\srv\\sh*re", "\\\\srv\\sh/re", "\\\\srv\\sh:re",
         "\\\\srv\\a\tb", "\\\\srv\\share\\..", "\\\\srv\\share\\.\\x", "\\\\srv\\share\\a?b",
-        "\\\\srv\\d\x82", "\\\\srv\\\x82\\x"}) {
+        "\\\\srv\\d\x82", "\\\\srv\\\x82\\x", "\\\\srv\\.", "\\\\srv\\..",
+        "\\\\srv\\.\\x", "\\\\srv\\..\\x", "\\\\srv\\..\\"}) {
     EXPECT_EQ(Error(unc), code::BadNetName) << unc;
   }
   EXPECT_EQ(Uri("\\\\srv\\" + std::string(80, 's')), "smb://srv/" + std::string(80, 's'));
   EXPECT_EQ(Error("\\\\srv\\" + std::string(81, 's')), code::BadNetName);
   EXPECT_EQ(Error("\\\\srv\\" + std::string(256, 's')), code::BadNetName);
+  EXPECT_EQ(Uri("\\\\srv\\.dot\\..."), "smb://srv/.dot/...") << "only . and .. are special";
 }
 
 TEST(SmbLocation, FolderOfAProbePattern) {
