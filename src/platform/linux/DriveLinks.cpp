@@ -23,9 +23,9 @@ bool IsReservation(std::string_view target) {
 }
 
 bool MayUnmount(bool madeByThisConnection, std::string_view root,
-                const std::vector<std::string>& linkTargets) {
+                const std::vector<std::string>& inUse) {
   return madeByThisConnection && !root.empty() &&
-         std::none_of(linkTargets.begin(), linkTargets.end(),
+         std::none_of(inUse.begin(), inUse.end(),
                       [&](const std::string& target) { return IsInside(target, root); });
 }
 

@@ -4,16 +4,20 @@
 //
 // How ownership is known, also across processes:
 // - A mount is this program's own when one of its connections found the
-//   share unmounted before the mount call and mounted after it. That fact is
-//   kept in memory by the backend object for the connection that made it.
+//   share unmounted before its mount call and mounted after it. The backend
+//   object keeps that in memory for the connection; when that connection
+//   goes while another of the same object still uses the mount, the mount
+//   passes to it. Nothing else is remembered: a mount made by an instance
+//   that has ended, or by another program, is never this program's.
 // - Every other user that this program can see is a drive link in the drives
 //   folder, of this or of another instance: a mount that any link points
-//   into stays mounted, whoever made it.
-// - A letter is reserved by its link before any mount is touched. While the
-//   share is being mounted the link points at the reserving process
-//   (/proc/PID): it answers, so the letter counts as taken, for as long as
-//   that process lives, and dangles, so the next connection may replace it,
-//   once the process has died.
+//   into stays mounted, whoever made it. (Another instance's connection
+//   without a drive leaves no trace and cannot be seen.)
+// - A letter is reserved by its link before any mount is touched, under a
+//   lock on the drives folder. While the share is being mounted the link
+//   points at the reserving process (/proc/PID): it answers, so the letter
+//   counts as taken, for as long as that process lives, and dangles, so the
+//   next connection may replace it, once the process has died.
 #pragma once
 
 #include <string>
@@ -31,9 +35,9 @@ std::string ReservationTarget(long pid);
 bool IsReservation(std::string_view target);
 
 // Whether a mount at `root` may be unmounted when a connection goes:
-// only when that connection made the mount and no drive link (the targets
-// given, a reservation included) points into it.
+// only when that connection made the mount and nothing in use (the drive
+// links' targets and other connections' roots) lies inside it.
 bool MayUnmount(bool madeByThisConnection, std::string_view root,
-                const std::vector<std::string>& linkTargets);
+                const std::vector<std::string>& inUse);
 
 }  // namespace platform::gio

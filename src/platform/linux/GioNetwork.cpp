@@ -271,14 +271,27 @@ std::uint32_t GioNetwork::AddConnection(const NetResource& request, const std::s
   const bool mountedBefore = !MountRootOf(share).empty();
   bool mountedNow = false;
   std::uint32_t result = Mount(share, userName, password, mountedNow);
+  // With the session bus there, a D-Bus failure is GVfs losing the mount
+  // daemon it had just started (seen right after an unmount of the same
+  // share): one more try.
+  if (result == code::NoNetwork) {
+    g_usleep(50 * 1000);
+    result = Mount(share, userName, password, mountedNow);
+  }
   const bool madeMount = mountedNow && !mountedBefore;
   const std::string root = MountRootOf(share);
   g_autofree char* path = nullptr;
-  if (result == code::NoError) result = CheckFolder(share);
   if (result == code::NoError) {
     path = g_file_get_path(share);
-    // Mounted, but GVfs's FUSE daemon gives it no usable local path.
-    result = path == nullptr ? code::NoNetwork : WaitUntilReadable(path);
+    // As a rule the folder lists at once. Only when it does not is the server
+    // asked what the location is: its answer is the error, also for a stale
+    // mount; a folder that is there is waited for.
+    if (path == nullptr || ListError(path) != 0) {
+      result = CheckFolder(share);
+      // Mounted, but GVfs's FUSE daemon gives it no usable local path.
+      if (result == code::NoError)
+        result = path == nullptr ? code::NoNetwork : WaitUntilReadable(path);
+    }
   }
   if (result == code::NoError && !link.empty()) result = LinkDrive(link, path);
 

@@ -44,8 +44,11 @@ class GioNetwork : public NetworkService {
   };
 
   std::string LinkPath(char drive) const { return drivesFolder_ + "/" + drive; }
+  // Takes the letter before any mount is touched (85 when it is taken).
   std::uint32_t ReserveDrive(const std::string& link);
+  // The only place where a drive link comes to point at a share...
   std::uint32_t LinkDrive(const std::string& link, const std::string& target);
+  // ...and the only place where such a link goes (a dangling one included).
   void RemoveDriveLink(const std::string& link);
   std::uint32_t CancelDrive(char drive, bool force);
   // Unmounts `root` when the connection `key` made it and nothing else uses it.
