@@ -289,8 +289,9 @@ std::uint32_t GioNetwork::AddConnection(const NetResource& request, const std::s
     if (path == nullptr || ListError(path) != 0) {
       result = CheckFolder(share);
       // Mounted, but GVfs's FUSE daemon gives it no usable local path.
-      if (result == code::NoError)
+      if (result == code::NoError) {
         result = path == nullptr ? code::NoNetwork : WaitUntilReadable(path);
+      }
     }
   }
   if (result == code::NoError && !link.empty()) result = LinkDrive(link, path);
