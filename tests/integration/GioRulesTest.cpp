@@ -6,6 +6,7 @@
 #include <cerrno>
 
 #include "platform/Services.h"
+#include "platform/linux/DriveLinks.h"
 #include "platform/linux/GioErrors.h"
 #include "platform/linux/LinuxSystem.h"
 #include "platform/linux/UncPath.h"
@@ -53,16 +54,32 @@ TEST(SmbLocation, HostPartsThatNoServerHasAreNoNetOrBadPath) {
 }
 
 TEST(SmbLocation, BadShareOrPathPartsAreBadNetName) {
-  for (const std::string unc :
-       {"\\\\srv", "\\\\srv\\", "\\\\srv\\\\", "\\\\srv\\\\share", "\\\\srv\\share\\\\",
-        "\\\\srv\\share\\\\x", "\\\\srv\\sh*re", "\\\\srv\\sh/re", "\\\\srv\\sh:re",
-        "\\\\srv\\a\tb", "\\\\srv\\share\\..", "\\\\srv\\share\\.\\x", "\\\\srv\\share\\a?b",
-        "\\\\srv\\d\x82", "\\\\srv\\\x82\\x"}) {
+  for (const std::string unc : {"\\\\srv",
+                                "\\\\srv\\",
+                                "\\\\srv\\\\",
+                                "\\\\srv\\\\share",
+                                "\\\\srv\\share\\\\",
+                                "\\\\srv\\share\\\\x",
+                                "\\\\srv\\sh*re",
+                                "\\\\srv\\sh/re",
+                                "\\\\srv\\sh:re",
+                                "\\\\srv\\a\tb",
+                                "\\\\srv\\share\\..",
+                                "\\\\srv\\share\\.\\x",
+                                "\\\\srv\\share\\a?b",
+                                "\\\\srv\\d\x82",
+                                "\\\\srv\\\x82\\x",
+                                "\\\\srv\\.",
+                                "\\\\srv\\..",
+                                "\\\\srv\\.\\x",
+                                "\\\\srv\\..\\x",
+                                "\\\\srv\\..\\"}) {
     EXPECT_EQ(Error(unc), code::BadNetName) << unc;
   }
   EXPECT_EQ(Uri("\\\\srv\\" + std::string(80, 's')), "smb://srv/" + std::string(80, 's'));
   EXPECT_EQ(Error("\\\\srv\\" + std::string(81, 's')), code::BadNetName);
   EXPECT_EQ(Error("\\\\srv\\" + std::string(256, 's')), code::BadNetName);
+  EXPECT_EQ(Uri("\\\\srv\\.dot\\..."), "smb://srv/.dot/...") << "only . and .. are special";
 }
 
 TEST(SmbLocation, FolderOfAProbePattern) {
@@ -170,6 +187,39 @@ TEST(GioErrors, UnmountFailures) {
   EXPECT_EQ(Code(G_IO_ERROR, G_IO_ERROR_BUSY, unmounting), 2401u) << "ERROR_OPEN_FILES";
   EXPECT_EQ(Code(G_IO_ERROR, G_IO_ERROR_NOT_MOUNTED, unmounting), code::NotConnected);
   EXPECT_EQ(Code(G_IO_ERROR, G_IO_ERROR_PERMISSION_DENIED, unmounting), code::AccessDenied);
+}
+
+TEST(GioErrors, ReadingThroughTheLocalPath) {
+  EXPECT_EQ(WindowsCodeForErrno(0), code::NoError);
+  EXPECT_EQ(WindowsCodeForErrno(EACCES), code::AccessDenied);
+  EXPECT_EQ(WindowsCodeForErrno(ENOENT), code::BadNetName);
+  EXPECT_EQ(WindowsCodeForErrno(ENOTDIR), code::BadNetName);
+  EXPECT_EQ(WindowsCodeForErrno(ECONNREFUSED), code::NoNetOrBadPath);
+  EXPECT_EQ(WindowsCodeForErrno(EIO), 59u);
+  EXPECT_EQ(WindowsCodeForErrno(ENOTCONN), 59u) << "a FUSE daemon that is gone";
+}
+
+TEST(DriveLinks, AMountGoesOnlyWithTheConnectionThatMadeItWhenNoLinkPointsIntoIt) {
+  const std::string root = "/run/user/1000/gvfs/smb-share:server=srv,share=data";
+  EXPECT_TRUE(MayUnmount(true, root, {}));
+  EXPECT_FALSE(MayUnmount(false, root, {})) << "mounted before the connection";
+  EXPECT_FALSE(MayUnmount(true, root, {"/elsewhere", root}));
+  EXPECT_FALSE(MayUnmount(true, root, {root + "/sub/deeper"}));
+  EXPECT_FALSE(MayUnmount(true, root + "/", {root}));
+  EXPECT_TRUE(MayUnmount(true, root,
+                         {root + "2", root.substr(0, root.size() - 1), root + ",user=u",
+                          ReservationTarget(42), "/run/user/1000/gvfs"}))
+      << "other shares, a share's name as a prefix, a reservation, the folder above";
+  EXPECT_FALSE(MayUnmount(true, "", {})) << "no mount";
+}
+
+TEST(DriveLinks, AReservationNamesItsProcess) {
+  EXPECT_EQ(ReservationTarget(4242), "/proc/4242");
+  EXPECT_TRUE(IsReservation(ReservationTarget(1)));
+  for (const char* target : {"/proc/", "/proc/self", "/proc/12/cwd", "proc/12", "/proc/1x", "",
+                             "/run/user/0/gvfs/smb-share:server=srv,share=data"}) {
+    EXPECT_FALSE(IsReservation(target)) << target;
+  }
 }
 
 TEST(LinuxSystem, NoVersionSoNoShiftWorkaround) {

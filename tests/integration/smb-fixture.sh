@@ -20,7 +20,7 @@ skip() {
 
 export PATH="$PATH:/usr/sbin:/sbin"
 [ -c /dev/fuse ] || skip "no /dev/fuse: GVfs cannot give mounts a local path"
-for tool in smbd smbpasswd dbus-run-session useradd userdel fusermount3 setsid; do
+for tool in smbd smbpasswd dbus-run-session useradd userdel fusermount3 setsid flock; do
   command -v "$tool" >/dev/null || skip "$tool is missing (scripts/install-deps.sh installs it)"
 done
 gvfs_smb=$(ls /usr/libexec/gvfsd-smb /usr/lib/gvfs/gvfsd-smb 2>/dev/null | head -n 1 || true)
@@ -34,10 +34,17 @@ if [ -n "${KAYOIJI_TEST_SMB_PORT:-}" ]; then
     exit 1
   fi
 else
-  # Several checkouts may run their tests at once on one machine.
+  # Several checkouts may run their tests at once on one machine: a port is
+  # taken under a lock that this fixture and its server hold until they end,
+  # so that two fixtures starting together never pick the same one.
   PORT=""
   for candidate in $(seq 4450 4499); do
-    port_in_use "$candidate" || { PORT=$candidate; break; }
+    exec {port_lock}>"${TMPDIR:-/tmp}/kayoiji-smb-port-$candidate.lock"
+    if flock -n "$port_lock" && ! port_in_use "$candidate"; then
+      PORT=$candidate
+      break
+    fi
+    exec {port_lock}>&-
   done
   [ -n "$PORT" ] || { echo "no free port between 4450 and 4499" >&2; exit 1; }
 fi
@@ -108,8 +115,16 @@ printf '%s\n%s\n' "$password" "$password" | smbpasswd -c "$conf" -s -a "$user" >
 # that neither this script nor ctest goes with it.
 setsid smbd --foreground --no-process-group --debug-stdout -s "$conf" >"$root/log/smbd.out" 2>&1 &
 smbd_pid=$!
+# The listener on the port must be our server, not one that took the port
+# first (smbd then ends with "Address already in use").
+our_server_listens() {
+  local inode
+  inode=$(awk -v port="$(printf ':%04X' "$PORT")" \
+    '$4 == "0A" && substr($2, length($2) - 4) == port { print $10; exit }' /proc/net/tcp)
+  [ -n "$inode" ] && ls -l "/proc/$smbd_pid/fd" 2>/dev/null | grep -q "socket:\[$inode\]"
+}
 for _ in $(seq 100); do
-  if port_in_use "$PORT"; then break; fi
+  if our_server_listens; then break; fi
   if ! kill -0 "$smbd_pid" 2>/dev/null; then
     cat "$root/log/smbd.out" >&2
     echo "smbd ended before it answered" >&2
@@ -117,7 +132,7 @@ for _ in $(seq 100); do
   fi
   sleep 0.1
 done
-port_in_use "$PORT" || { echo "smbd does not answer on $PORT" >&2; exit 1; }
+our_server_listens || { echo "smbd does not answer on $PORT" >&2; exit 1; }
 
 export KAYOIJI_TEST_SMB_HOST="127.0.0.1@$PORT"
 export KAYOIJI_TEST_SMB_URI="smb://127.0.0.1:$PORT/data"

@@ -20,19 +20,13 @@ constexpr struct {
   int Errno;
   std::uint32_t Code;
 } kSystemErrors[] = {
-    {ENOENT, code::BadNetName},
-    {ENODEV, code::BadNetName},
-    {ENXIO, code::BadNetName},
-    {EINVAL, code::BadNetName},
-    {ECONNREFUSED, code::NoNetOrBadPath},
-    {ETIMEDOUT, code::NoNetOrBadPath},
-    {EHOSTUNREACH, code::NoNetOrBadPath},
-    {ENETUNREACH, code::NoNetOrBadPath},
-    {EHOSTDOWN, code::NoNetOrBadPath},
-    {ECONNRESET, code::NoNetOrBadPath},
-    {ECONNABORTED, code::NoNetOrBadPath},
-    {EPIPE, code::NoNetOrBadPath},
-    {EACCES, code::AccessDenied},
+    {ENOENT, code::BadNetName},          {ENODEV, code::BadNetName},
+    {ENXIO, code::BadNetName},           {ENOTDIR, code::BadNetName},
+    {EINVAL, code::BadNetName},          {ECONNREFUSED, code::NoNetOrBadPath},
+    {ETIMEDOUT, code::NoNetOrBadPath},   {EHOSTUNREACH, code::NoNetOrBadPath},
+    {ENETUNREACH, code::NoNetOrBadPath}, {EHOSTDOWN, code::NoNetOrBadPath},
+    {ECONNRESET, code::NoNetOrBadPath},  {ECONNABORTED, code::NoNetOrBadPath},
+    {EPIPE, code::NoNetOrBadPath},       {EACCES, code::AccessDenied},
     {EPERM, code::AccessDenied},
 };
 
@@ -87,6 +81,14 @@ std::uint32_t IoErrorCode(const GError* error, const CallFacts& facts) {
   }
 }
 }  // namespace
+
+std::uint32_t WindowsCodeForErrno(int error) {
+  if (error == 0) return code::NoError;
+  for (const auto& e : kSystemErrors) {
+    if (e.Errno == error) return e.Code;
+  }
+  return kUnexpectedNetError;
+}
 
 std::uint32_t WindowsCodeFor(const GError* error, const CallFacts& facts) {
   if (error == nullptr) return code::NoError;

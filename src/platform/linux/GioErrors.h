@@ -18,4 +18,7 @@ struct CallFacts {
 // for no error and for a share that is already mounted.
 std::uint32_t WindowsCodeFor(const GError* error, const CallFacts& facts = {});
 
+// A system error met while reading a mounted share through its local path.
+std::uint32_t WindowsCodeForErrno(int error);
+
 }  // namespace platform::gio

@@ -1,15 +1,20 @@
 #include "platform/linux/GioNetwork.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <gio/gio.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <string_view>
+#include <vector>
 
 #include "platform/Codec.h"
 #include "platform/linux/DriveBookmarks.h"
+#include "platform/linux/DriveLinks.h"
 #include "platform/linux/GioErrors.h"
 #include "platform/linux/UncPath.h"
 
@@ -134,6 +139,49 @@ GMount* SmbMountOf(GFile* file) {
   return g_file_find_enclosing_mount(file, nullptr, nullptr);
 }
 
+// The local path of the mount a location lies in; empty when it is not
+// mounted or GVfs gives the mount no local path.
+std::string MountRootOf(GFile* file) {
+  g_autoptr(GMount) mount = SmbMountOf(file);
+  if (mount == nullptr) return {};
+  g_autoptr(GFile) root = g_mount_get_root(mount);
+  g_autofree char* path = g_file_get_path(root);
+  return path != nullptr ? path : "";
+}
+
+// Every change to the drives folder's links, by any instance, happens under
+// this lock, so that looking at a letter and taking it are one step. It is
+// held for link work and unmounts, never across a mount call.
+class DrivesLock {
+ public:
+  explicit DrivesLock(const std::string& folder)
+      : fd_(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    // A folder that cannot be locked (some network file systems) is used
+    // unlocked rather than not at all.
+    if (fd_ >= 0) {
+      while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+      }
+    }
+  }
+  ~DrivesLock() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  DrivesLock(const DrivesLock&) = delete;
+  DrivesLock& operator=(const DrivesLock&) = delete;
+
+ private:
+  int fd_;
+};
+
+// The target of a link, relative targets taken from the link's folder;
+// empty when `link` is no link.
+std::string ReadLink(const std::string& folder, const std::string& link) {
+  g_autofree char* target = g_file_read_link(link.c_str(), nullptr);
+  if (target == nullptr) return {};
+  if (target[0] == '/') return target;
+  return folder + "/" + target;
+}
+
 enum class Slot { Free, Dangling, Taken };
 
 // A drive link whose target is gone is free for a new connection; any other
@@ -145,34 +193,45 @@ Slot SlotState(const std::string& link) {
   return Slot::Taken;
 }
 
+// The share, or the folder below it, must be a folder the server lets us
+// see. Its error is the server's own answer, also for a stale mount.
+std::uint32_t CheckFolder(GFile* share) {
+  g_autoptr(GError) error = nullptr;
+  g_autoptr(GFileInfo) info = g_file_query_info(share, G_FILE_ATTRIBUTE_STANDARD_TYPE,
+                                                G_FILE_QUERY_INFO_NONE, nullptr, &error);
+  if (info == nullptr) {
+    const std::uint32_t result = gio::WindowsCodeFor(error);
+    return result != code::NoError ? result : code::BadNetName;
+  }
+  return g_file_info_get_file_type(info) == G_FILE_TYPE_DIRECTORY ? code::NoError
+                                                                  : code::BadNetName;
+}
+
+// 0 when the folder can be listed; else the system error.
+int ListError(const char* path) {
+  DIR* dir = ::opendir(path);
+  if (dir == nullptr) return errno;
+  errno = 0;
+  ::readdir(dir);
+  const int error = errno;
+  ::closedir(dir);
+  return error;
+}
+
 // Right after a share was unmounted and mounted again, GVfs's FUSE daemon
-// answers from a stale cache for a second or so (EIO). The drive is ready
-// when its local path is.
-bool WaitForLocalPath(const char* path) {
+// answers `stat` from its cache while reads still fail (EIO) for a second or
+// so. The drive is connected when its folder can be listed; a refusal is
+// final at once.
+std::uint32_t WaitUntilReadable(const char* path) {
   constexpr gint64 kPatience = 10 * G_USEC_PER_SEC;
+  constexpr gulong kStep = 5 * 1000;
   const gint64 deadline = g_get_monotonic_time() + kPatience;
-  struct stat st;
-  while (::stat(path, &st) != 0) {
-    if (g_get_monotonic_time() >= deadline) return false;
-    g_usleep(50 * 1000);
+  int error;
+  while ((error = ListError(path)) != 0 && error != EACCES && error != EPERM &&
+         g_get_monotonic_time() < deadline) {
+    g_usleep(kStep);
   }
-  return true;
-}
-
-std::uint32_t LinkDrive(GFile* share, const std::string& link) {
-  g_autofree char* path = g_file_get_path(share);
-  // Mounted, but GVfs's FUSE daemon gives it no usable local path.
-  if (path == nullptr || !WaitForLocalPath(path)) return code::NoNetwork;
-  if (SlotState(link) == Slot::Dangling) ::unlink(link.c_str());
-  if (::symlink(path, link.c_str()) != 0) {
-    return errno == EEXIST ? code::AlreadyAssigned : code::BadDevice;
-  }
-  return code::NoError;
-}
-
-bool IsInside(std::string_view path, std::string_view root) {
-  return path.substr(0, root.size()) == root &&
-         (path.size() == root.size() || path[root.size()] == '/');
+  return gio::WindowsCodeForErrno(error);
 }
 
 }  // namespace
@@ -202,27 +261,132 @@ std::uint32_t GioNetwork::AddConnection(const NetResource& request, const std::s
   if (local.Drive != 0) {
     link = LinkPath(local.Drive);
     if (g_mkdir_with_parents(drivesFolder_.c_str(), 0700) != 0) return code::BadDevice;
-    if (SlotState(link) == Slot::Taken) return code::AlreadyAssigned;
   }
   if (!SmbAvailable()) return code::NoNetwork;
+  // The loser of a race for the letter stops here, before any mount is touched.
+  if (!link.empty()) {
+    if (const std::uint32_t error = ReserveDrive(link)) return error;
+  }
 
   g_autoptr(GFile) share = g_file_new_for_uri(where.Uri.c_str());
+  const bool mountedBefore = !MountRootOf(share).empty();
   bool mountedNow = false;
-  if (const std::uint32_t error = Mount(share, userName, password, mountedNow)) return error;
-
-  std::uint32_t result = code::NoError;
-  if (g_file_query_file_type(share, G_FILE_QUERY_INFO_NONE, nullptr) != G_FILE_TYPE_DIRECTORY) {
-    result = code::BadNetName;  // a folder below the share that is not there
-  } else if (!link.empty()) {
-    result = LinkDrive(share, link);
+  std::uint32_t result = Mount(share, userName, password, mountedNow);
+  // With the session bus there, a D-Bus failure is GVfs losing the mount
+  // daemon it had just started (seen right after an unmount of the same
+  // share): one more try.
+  if (result == code::NoNetwork) {
+    g_usleep(50 * 1000);
+    result = Mount(share, userName, password, mountedNow);
+  }
+  const bool madeMount = mountedNow && !mountedBefore;
+  const std::string root = MountRootOf(share);
+  g_autofree char* path = nullptr;
+  if (result == code::NoError) {
+    path = g_file_get_path(share);
+    // As a rule the folder lists at once. Only when it does not is the server
+    // asked what the location is: its answer is the error, also for a stale
+    // mount; a folder that is there is waited for.
+    if (path == nullptr || ListError(path) != 0) {
+      result = CheckFolder(share);
+      // Mounted, but GVfs's FUSE daemon gives it no usable local path.
+      if (result == code::NoError) {
+        result = path == nullptr ? code::NoNetwork : WaitUntilReadable(path);
+      }
+    }
+  }
+  if (result == code::NoError && !link.empty()) {
+    result = LinkDrive(link, path);
     if (result == code::NoError) bookmarks::AddDriveBookmark(link, request.RemoteName);
   }
-  // A failed call leaves no mount of its own behind.
-  if (result != code::NoError && mountedNow) {
-    g_autoptr(GMount) mount = SmbMountOf(share);
-    if (mount != nullptr) Unmount(mount, true);
+
+  const std::string key = link.empty() ? where.Uri : std::string{local.Drive, ':'};
+  if (result == code::NoError) {
+    // Connecting a share that this object already holds without a drive adds
+    // no second connection.
+    const auto known = connections_.find(key);
+    if (!mountedBefore || known == connections_.end() || known->second.Root != root) {
+      connections_[key] = Connection{root, madeMount};
+    }
+    return code::NoError;
   }
+  // A failed call leaves nothing of its own behind, and nothing of anyone else's goes.
+  DrivesLock lock(drivesFolder_);
+  if (!link.empty() && ReadLink(drivesFolder_, link) == gio::ReservationTarget(::getpid())) {
+    ::unlink(link.c_str());
+  }
+  if (!root.empty()) ReleaseMount(key, root, madeMount, true);
   return result;
+}
+
+std::uint32_t GioNetwork::ReserveDrive(const std::string& link) {
+  DrivesLock lock(drivesFolder_);
+  switch (SlotState(link)) {
+    case Slot::Taken:
+      return code::AlreadyAssigned;
+    case Slot::Dangling:
+      RemoveDriveLink(link);
+      break;
+    case Slot::Free:
+      break;
+  }
+  if (::symlink(gio::ReservationTarget(::getpid()).c_str(), link.c_str()) != 0) {
+    return errno == EEXIST ? code::AlreadyAssigned : code::BadDevice;
+  }
+  return code::NoError;
+}
+
+// The one place where a drive link comes to point at a share: the reservation
+// is swapped for the real link in one step.
+std::uint32_t GioNetwork::LinkDrive(const std::string& link, const std::string& target) {
+  DrivesLock lock(drivesFolder_);
+  if (ReadLink(drivesFolder_, link) != gio::ReservationTarget(::getpid())) {
+    // The reservation was taken away (by hand): the letter goes to whoever holds it now.
+    if (::symlink(target.c_str(), link.c_str()) != 0) {
+      return errno == EEXIST ? code::AlreadyAssigned : code::BadDevice;
+    }
+    return code::NoError;
+  }
+  const std::size_t name = link.rfind('/') + 1;
+  const std::string fresh =
+      link.substr(0, name) + "." + link.substr(name) + ".new-" + std::to_string(::getpid());
+  ::unlink(fresh.c_str());
+  if (::symlink(target.c_str(), fresh.c_str()) != 0) return code::BadDevice;
+  if (::rename(fresh.c_str(), link.c_str()) != 0) {
+    ::unlink(fresh.c_str());
+    return code::BadDevice;
+  }
+  return code::NoError;
+}
+
+// The one place where a drive link that pointed at a share goes.
+void GioNetwork::RemoveDriveLink(const std::string& link) {
+  ::unlink(link.c_str());
+  bookmarks::RemoveDriveBookmark(link);
+}
+
+std::uint32_t GioNetwork::ReleaseMount(const std::string& key, const std::string& root,
+                                       bool madeMount, bool force) {
+  std::vector<std::string> users;
+  for (char drive = 'A'; drive <= 'Z'; ++drive) {
+    if (key.size() == 2 && key[0] == drive) continue;
+    std::string target = ReadLink(drivesFolder_, LinkPath(drive));
+    if (!target.empty()) users.push_back(std::move(target));
+  }
+  Connection* heir = nullptr;
+  for (auto& [otherKey, other] : connections_) {
+    if (otherKey == key || other.Root != root) continue;
+    users.push_back(other.Root);
+    heir = &other;
+  }
+  if (!gio::MayUnmount(madeMount, root, users)) {
+    // The mount is still this program's when one of its own connections keeps it.
+    if (madeMount && heir != nullptr) heir->MadeMount = true;
+    return code::NoError;
+  }
+  g_autoptr(GFile) file = g_file_new_for_path(root.c_str());
+  g_autoptr(GMount) mount = SmbMountOf(file);
+  return mount != nullptr ? Unmount(mount, force) : code::NoError;
 }
 
 std::uint32_t GioNetwork::CancelConnection(const std::string& localName, std::uint32_t,
@@ -232,44 +396,40 @@ std::uint32_t GioNetwork::CancelConnection(const std::string& localName, std::ui
 
   const gio::SmbLocation where = gio::SmbLocationFromUnc(localName);
   if (where.Error != code::NoError || !SmbAvailable()) return code::NotConnected;
+  const auto known = connections_.find(where.Uri);
+  if (known == connections_.end()) return code::NotConnected;
   g_autoptr(GFile) share = g_file_new_for_uri(where.Uri.c_str());
-  g_autoptr(GMount) mount = SmbMountOf(share);
-  if (mount == nullptr) return code::NotConnected;
-  // Drives still linked into the share keep it mounted.
-  g_autoptr(GFile) root = g_mount_get_root(mount);
-  g_autofree char* rootPath = g_file_get_path(root);
-  if (rootPath != nullptr && OtherLinkInto({}, rootPath)) return code::NoError;
-  return Unmount(mount, force);
+  const std::string root = MountRootOf(share);
+  if (root.empty()) {
+    connections_.erase(known);
+    return code::NotConnected;
+  }
+  DrivesLock lock(drivesFolder_);
+  const bool madeMount = known->second.MadeMount && known->second.Root == root;
+  if (const std::uint32_t error = ReleaseMount(where.Uri, root, madeMount, force)) return error;
+  connections_.erase(where.Uri);
+  return code::NoError;
 }
 
 std::uint32_t GioNetwork::CancelDrive(char drive, bool force) {
   const std::string link = LinkPath(drive);
-  g_autofree char* target = g_file_read_link(link.c_str(), nullptr);
-  if (target == nullptr) return code::NotConnected;
+  const std::string key{drive, ':'};
+  DrivesLock lock(drivesFolder_);
+  const std::string target = ReadLink(drivesFolder_, link);
+  // Another instance's letter while it is still connecting is not a connection yet.
+  if (target.empty() || gio::IsReservation(target)) return code::NotConnected;
 
-  g_autoptr(GFile) file = g_file_new_for_path(target);
-  g_autoptr(GMount) mount = SmbMountOf(file);
-  if (mount != nullptr) {
-    g_autoptr(GFile) root = g_mount_get_root(mount);
-    g_autofree char* rootPath = g_file_get_path(root);
-    // Another drive on the same share keeps it mounted.
-    if (rootPath == nullptr || !OtherLinkInto(link, rootPath)) {
-      if (const std::uint32_t error = Unmount(mount, force)) return error;
-    }
+  g_autoptr(GFile) file = g_file_new_for_path(target.c_str());
+  const std::string root = MountRootOf(file);
+  if (!root.empty()) {
+    const auto known = connections_.find(key);
+    const bool madeMount =
+        known != connections_.end() && known->second.MadeMount && known->second.Root == root;
+    if (const std::uint32_t error = ReleaseMount(key, root, madeMount, force)) return error;
   }
-  ::unlink(link.c_str());
-  bookmarks::RemoveDriveBookmark(link);
+  RemoveDriveLink(link);
+  connections_.erase(key);
   return code::NoError;
-}
-
-bool GioNetwork::OtherLinkInto(const std::string& link, const std::string& root) const {
-  for (char drive = 'A'; drive <= 'Z'; ++drive) {
-    const std::string other = LinkPath(drive);
-    if (other == link) continue;
-    g_autofree char* target = g_file_read_link(other.c_str(), nullptr);
-    if (target != nullptr && IsInside(target, root)) return true;
-  }
-  return false;
 }
 
 // The probe lists the folder of a mounted share and fetches its first entry.

@@ -36,11 +36,29 @@ class GioNetwork : public NetworkService {
   static std::string DefaultDrivesFolder();
 
  private:
+  // A connection this object made and has not cancelled: the root of the
+  // mount it uses, and whether it mounted the share itself.
+  struct Connection {
+    std::string Root;
+    bool MadeMount = false;
+  };
+
   std::string LinkPath(char drive) const { return drivesFolder_ + "/" + drive; }
+  // Takes the letter before any mount is touched (85 when it is taken).
+  std::uint32_t ReserveDrive(const std::string& link);
+  // The only place where a drive link comes to point at a share...
+  std::uint32_t LinkDrive(const std::string& link, const std::string& target);
+  // ...and the only place where such a link goes (a dangling one included).
+  void RemoveDriveLink(const std::string& link);
   std::uint32_t CancelDrive(char drive, bool force);
-  bool OtherLinkInto(const std::string& link, const std::string& root) const;
+  // Unmounts `root` when the connection `key` made it and nothing else uses it.
+  std::uint32_t ReleaseMount(const std::string& key, const std::string& root, bool madeMount,
+                             bool force);
 
   std::string drivesFolder_;
+  // Keyed by the local name ("X:"), or by the share's smb:// location for a
+  // connection without a drive.
+  std::map<std::string, Connection> connections_;
   std::map<std::intptr_t, GFileEnumerator*> probes_;
   std::intptr_t nextProbe_ = 1;
 };

@@ -73,8 +73,10 @@ bool ValidName(std::string_view name, std::string_view forbidden) {
   return true;
 }
 
+// "." and ".." name no share: as path parts they would climb out of it.
 bool ValidShare(std::string_view share) {
-  return Utf8Characters(share) <= kMaxShareCharacters && ValidName(share, "\"/[]:|<>+=;,?*");
+  return share != "." && share != ".." && Utf8Characters(share) <= kMaxShareCharacters &&
+         ValidName(share, "\"/[]:|<>+=;,?*");
 }
 
 bool ValidPathPart(std::string_view part) {
