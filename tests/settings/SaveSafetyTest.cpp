@@ -110,8 +110,8 @@ TEST(SaveSettings, RemovesTheTemporariesOfKilledSaves) {
   dir.Write(stale, "half");
   dir.Write(otherTarget, "half");
   EXPECT_EQ(Save(dir.File("conf.dat"), 1), "");
-  EXPECT_FALSE(std::filesystem::exists(dir.File(stale)));
-  EXPECT_TRUE(std::filesystem::exists(dir.File(otherTarget))) << "another target's is not touched";
+  EXPECT_EQ(Temporaries(dir.Path()), std::vector<std::string>{otherTarget})
+      << "the stale one goes, another target's stays";
 }
 
 #ifdef _WIN32
