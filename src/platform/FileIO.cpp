@@ -124,6 +124,21 @@ bool SetLength(HANDLE h, std::size_t length) {
   return SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && SetEndOfFile(h);
 }
 
+// The file a link leads to, at every level, so that the file is replaced
+// and the link stays. A link that leads nowhere is replaced itself.
+std::string FinalPath(const std::string& path, DWORD attributes) {
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    return path;
+  }
+  HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return path;
+  char buffer[4 * MAX_PATH];
+  const DWORD n = GetFinalPathNameByHandleA(h, buffer, sizeof buffer, FILE_NAME_NORMALIZED);
+  CloseHandle(h);
+  return n == 0 || n >= sizeof buffer ? path : std::string(buffer, n);
+}
+
 // Temporary files nobody holds open any more; a live save holds its own
 // open without sharing, so it cannot be deleted.
 void RemoveStaleTemporaries(const std::string& folder, const std::string& prefix) {
@@ -180,8 +195,9 @@ ReadResult ReadRegularFile(const std::string& path, std::size_t limit, std::stri
   return result;
 }
 
-void WriteFileReplacing(const std::string& path, const std::string& contents) {
-  if (path.empty()) throw EmptyName();
+void WriteFileReplacing(const std::string& given, const std::string& contents) {
+  if (given.empty()) throw EmptyName();
+  const std::string path = FinalPath(given, GetFileAttributesA(given.c_str()));
   const DWORD attributes = GetFileAttributesA(path.c_str());
   const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
   if (exists && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))) {
@@ -327,22 +343,22 @@ void RemoveStaleTemporaries(const Target& t) {
 
 // Sets the complete temporary file's owner and mode from the old file: its
 // mode when it was the user's (with its group, or without the group's
-// rights when the group cannot be kept), else the user's alone.
+// rights when the group cannot be kept), else the user's alone, whatever
+// the umask made of the temporary file.
 int TakeOverMode(int fd, const Target& t) {
-  if (!t.exists) return 0;
-  const uid_t me = ::geteuid();
-  if (me == 0) {  // the administrator saving someone's file keeps it theirs
-    if (::fchown(fd, t.st.st_uid, t.st.st_gid) != 0) return errno;
-  } else if (t.st.st_uid != me) {
-    return 0;
-  }
-  mode_t mode = t.st.st_mode & 0777;
   struct stat mine {};
   if (::fstat(fd, &mine) != 0) return errno;
-  if (mine.st_gid != t.st.st_gid && ::fchown(fd, static_cast<uid_t>(-1), t.st.st_gid) != 0) {
-    mode &= ~static_cast<mode_t>(0070);
+  mode_t mode = 0600;
+  const uid_t me = ::geteuid();
+  if (t.exists && (t.st.st_uid == me || me == 0)) {
+    // The administrator saving someone's file keeps it theirs.
+    if (me == 0 && ::fchown(fd, t.st.st_uid, t.st.st_gid) == 0) mine.st_gid = t.st.st_gid;
+    mode = t.st.st_mode & 0777;
+    if (mine.st_gid != t.st.st_gid && ::fchown(fd, static_cast<uid_t>(-1), t.st.st_gid) != 0) {
+      mode &= ~static_cast<mode_t>(0070);
+    }
   }
-  return mode == 0600 || ::fchmod(fd, mode) == 0 ? 0 : errno;
+  return (mine.st_mode & 0777) == mode || ::fchmod(fd, mode) == 0 ? 0 : errno;
 }
 
 // Overwrites the user's own file itself. Room for the whole content is made

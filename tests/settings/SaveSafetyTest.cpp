@@ -15,7 +15,12 @@
 #include "settings/DefUnit.h"
 #include "support/TestFiles.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <grp.h>
 #include <signal.h>
@@ -125,6 +130,19 @@ TEST(SaveSettings, AReadOnlyFileIsRefused) {
   EXPECT_EQ(ReadBytes(path), "old");
   std::filesystem::permissions(path, std::filesystem::perms::owner_write,
                                std::filesystem::perm_options::add);
+}
+
+TEST(SaveSettings, ALinkIsWrittenThrough) {
+  TempDir dir;
+  const std::string real = dir.Write("real.dat", "old");
+  const std::string link = dir.File("conf.lnk");
+  if (!CreateSymbolicLinkA(link.c_str(), "real.dat", 0x2) || !std::filesystem::exists(link)) {
+    GTEST_SKIP() << "no symbolic links here";
+  }
+  EXPECT_EQ(Save(link, 3), "");
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(ReadBytes(real), FormatSettings(Sample(3)));
+  EXPECT_TRUE(Temporaries(dir.Path()).empty());
 }
 
 #else
@@ -280,7 +298,13 @@ TEST_F(SaveAsUser, LinksInAFolderSharedWithAnotherUser) {
 }
 
 TEST_F(SaveAsUser, ModesAreKeptNeverWidenedAndReadOnlyFilesRefused) {
-  EXPECT_EQ(SaveAs(kUser, home + "/new.dat", 1), "");
+  // A new file is the user's alone, whatever the umask says.
+  EXPECT_EQ(AsUser(kUser,
+                   [&] {
+                     ::umask(0277);
+                     return Save(home + "/new.dat", 1);
+                   }),
+            "");
   EXPECT_EQ(StatOf(home + "/new.dat").Mode, 0600u);
   for (mode_t mode : {0640, 0666}) {
     const std::string own = OwnedFile(home + "/own.dat", "old", kUser, mode);
