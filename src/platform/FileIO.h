@@ -27,9 +27,12 @@ ReadResult ReadRegularFile(const std::string& path, std::size_t limit, std::stri
 // owner only until complete, which is renamed over the target. The new file
 // keeps the old one's mode when the old one was the user's, else it is the
 // user's alone. A file the user may not write is refused, as opening it for
-// writing would be. Where the folder takes no new file, the user's own
-// writable file is overwritten in place instead. Throws EInOutError; the old
-// file is then unchanged and no temporary file is left behind.
+// writing would be. Throws EInOutError; the old file is then unchanged and
+// no temporary file is left behind.
+// Where the folder takes no new file, the user's own writable file is
+// overwritten in place instead: room for the content is made first, so a
+// full disk fails before anything changes; only a failure of the device or
+// a kill in the middle of the writing can leave old and new lines mixed.
 void WriteFileReplacing(const std::string& path, const std::string& contents);
 
 // The temporary files of a save to the file named `name` (without its
