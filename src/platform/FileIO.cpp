@@ -42,11 +42,24 @@ std::size_t NameStart(const std::string& path) {
   return i;
 }
 
+unsigned long ProcessId() {
+#ifdef _WIN32
+  return GetCurrentProcessId();
+#else
+  return static_cast<unsigned long>(::getpid());
+#endif
+}
+
 std::string RandomSuffix() {
   static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-  static std::minstd_rand generator(static_cast<std::uint_fast32_t>(
-      std::random_device{}() ^
-      static_cast<std::uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count())));
+  // Seeded from the clock and this process: random_device may throw where
+  // the system offers no entropy, and these names need none.
+  static std::mt19937 generator([] {
+    const auto now = std::chrono::high_resolution_clock::now().time_since_epoch().count();
+    std::seed_seq seed{static_cast<std::uint32_t>(now), static_cast<std::uint32_t>(now >> 32),
+                       static_cast<std::uint32_t>(ProcessId())};
+    return std::mt19937(seed);
+  }());
   std::uniform_int_distribution<int> pick(0, static_cast<int>(sizeof kChars) - 2);
   std::string s(6, ' ');
   for (char& c : s) c = kChars[pick(generator)];
@@ -328,8 +341,8 @@ void RemoveStaleTemporaries(const Target& t) {
     if (!IsTemporaryOf(entry->d_name, prefix)) continue;
     const int fd = ::openat(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) continue;
-    struct stat opened {
-    }, named{};
+    struct stat opened {};
+    struct stat named {};
     if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && opened.st_uid == ::geteuid() &&
         ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
         ::fstatat(dirFd, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
