@@ -32,8 +32,12 @@ class EInOutError : public Exception {
 EConvertError NotAnInteger(const std::string& sjisText);
 
 // The input/output failure for a C library error number, with the message
-// the user sees for it.
+// a Japanese desktop shows for it; "I/O エラー (%d)" for the uncommon ones.
 EInOutError InOutErrorFromErrno(int err);
+#ifdef _WIN32
+// The same for a Windows error code (GetLastError).
+EInOutError InOutErrorFromWin32(unsigned long err);
+#endif
 
 // The text the general error handler shows: the message with "." added,
 // unless its last character already sorts at or before ".".

@@ -1,44 +1,24 @@
 #include "platform/FileIO.h"
 
 #include <cerrno>
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
+#include <random>
 
 #include "platform/Errors.h"
 
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 namespace platform {
-
-bool FileOpensForReading(const std::string& path) {
-  if (path.empty()) return false;
-#ifndef _WIN32
-  // A folder opens for reading here but holds no lines.
-  struct stat st {};
-  if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return false;
-#endif
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) return false;
-  std::fclose(f);
-  return true;
-}
-
-bool ReadWholeFile(const std::string& path, std::string& contents) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) return false;
-  contents.clear();
-  char buffer[16384];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) contents.append(buffer, n);
-  const bool ok = std::ferror(f) == 0;
-  std::fclose(f);
-  return ok;
-}
 
 namespace {
 
@@ -46,96 +26,444 @@ EInOutError EmptyName() {
   return EInOutError("ファイル名が指定されていません", EINVAL);
 }
 
+bool IsSeparator(char c) {
+#ifdef _WIN32
+  return c == '\\' || c == '/' || c == ':';
+#else
+  return c == '/';
+#endif
+}
+
+// Where the name of the file starts in `path`: what comes before is its
+// folder, with its separator, or nothing for the current folder.
+std::size_t NameStart(const std::string& path) {
+  std::size_t i = path.size();
+  while (i > 0 && !IsSeparator(path[i - 1])) --i;
+  return i;
+}
+
+unsigned long ProcessId() {
+#ifdef _WIN32
+  return GetCurrentProcessId();
+#else
+  return static_cast<unsigned long>(::getpid());
+#endif
+}
+
+std::string RandomSuffix() {
+  static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  // Seeded from the clock and this process: random_device may throw where
+  // the system offers no entropy, and these names need none.
+  static std::mt19937 generator([] {
+    const auto now = std::chrono::high_resolution_clock::now().time_since_epoch().count();
+    std::seed_seq seed{static_cast<std::uint32_t>(now), static_cast<std::uint32_t>(now >> 32),
+                       static_cast<std::uint32_t>(ProcessId())};
+    return std::mt19937(seed);
+  }());
+  std::uniform_int_distribution<int> pick(0, static_cast<int>(sizeof kChars) - 2);
+  std::string s(6, ' ');
+  for (char& c : s) c = kChars[pick(generator)];
+  return s;
+}
+
+bool IsTemporaryOf(const std::string& candidate, const std::string& prefix) {
+  return candidate.size() == TemporaryNameLength &&
+         candidate.compare(0, prefix.size(), prefix) == 0;
+}
+
+// Reads through `readSome` (bytes read, 0 at the end, negative on failure).
+template <typename ReadSome>
+ReadResult ReadPieces(ReadSome readSome, std::size_t limit, std::string& contents,
+                      const std::function<bool(const std::string&)>& enough) {
+  contents.clear();
+  char buffer[65536];
+  for (;;) {
+    const long n = readSome(buffer, sizeof buffer);
+    if (n < 0) return ReadResult::NotOpened;
+    if (n == 0) return ReadResult::Ok;
+    contents.append(buffer, static_cast<std::size_t>(n));
+    if (enough && enough(contents)) return ReadResult::Ok;
+    if (contents.size() > limit) return ReadResult::TooLarge;
+  }
+}
+
+// The content written in place: the new lines, then an empty line. Should
+// the save stop before the old file's longer tail is cut off, the reader
+// ends at that empty line and never sees the rest of the old lines.
+std::string InPlaceContents(const std::string& contents) {
+  return contents + "\r\n";
+}
+
 }  // namespace
+
+std::string TemporaryNamePrefix(const std::string& name) {
+  // FNV-1a: a short tag that tells the targets in one folder apart.
+  std::uint32_t hash = 2166136261u;
+  for (unsigned char c : name) hash = (hash ^ c) * 16777619u;
+  char tag[9];
+  std::snprintf(tag, sizeof tag, "%08x", static_cast<unsigned>(hash));
+  return std::string(".kayoiji-") + tag + ".";
+}
 
 #ifdef _WIN32
 
 namespace {
-EInOutError FromWin32(DWORD err) {
-  switch (err) {
-    case ERROR_ACCESS_DENIED:
-    case ERROR_WRITE_PROTECT:
-    case ERROR_SHARING_VIOLATION:
-      return EInOutError("ファイルへのアクセスが拒否されました", static_cast<int>(err));
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-      return EInOutError("ディスクがいっぱいです", static_cast<int>(err));
-    default:
-      return EInOutError("I/O エラー (" + std::to_string(err) + ")", static_cast<int>(err));
+
+HANDLE OpenRegularForReading(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return INVALID_HANDLE_VALUE;
   }
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // Device names such as CON or COM1 open too, but are no files.
+  if (h != INVALID_HANDLE_VALUE && GetFileType(h) != FILE_TYPE_DISK) {
+    CloseHandle(h);
+    return INVALID_HANDLE_VALUE;
+  }
+  return h;
 }
+
+bool WriteAll(HANDLE h, const std::string& bytes) {
+  DWORD written = 0;
+  return WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+         written == bytes.size();
+}
+
+bool SetLength(HANDLE h, std::size_t length) {
+  LARGE_INTEGER at;
+  at.QuadPart = static_cast<LONGLONG>(length);
+  return SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && SetEndOfFile(h);
+}
+
+// The file a link leads to, at every level, so that the file is replaced
+// and the link stays. A link that leads nowhere is replaced itself.
+std::string FinalPath(const std::string& path, DWORD attributes) {
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    return path;
+  }
+  HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return path;
+  char buffer[4 * MAX_PATH];
+  const DWORD n = GetFinalPathNameByHandleA(h, buffer, sizeof buffer, FILE_NAME_NORMALIZED);
+  CloseHandle(h);
+  return n == 0 || n >= sizeof buffer ? path : std::string(buffer, n);
+}
+
+// Temporary files nobody holds open any more; a live save holds its own
+// open without sharing, so it cannot be deleted.
+void RemoveStaleTemporaries(const std::string& folder, const std::string& prefix) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + prefix + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    if (IsTemporaryOf(found.cFileName, prefix)) DeleteFileA((folder + found.cFileName).c_str());
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+}
+
+// Overwrites the file itself: room for the whole content is made first, so
+// that a full disk stops the save before anything of the old file changes.
+void WriteInPlace(const std::string& path, const std::string& contents) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) throw InOutErrorFromWin32(GetLastError());
+  const std::string bytes = InPlaceContents(contents);
+  LARGE_INTEGER size{};
+  const bool ok =
+      GetFileSizeEx(h, &size) &&
+      (static_cast<std::size_t>(size.QuadPart) >= bytes.size() || SetLength(h, bytes.size())) &&
+      SetFilePointerEx(h, LARGE_INTEGER{}, nullptr, FILE_BEGIN) && WriteAll(h, bytes) &&
+      FlushFileBuffers(h) && SetLength(h, contents.size()) && FlushFileBuffers(h);
+  const DWORD err = ok ? 0 : GetLastError();
+  CloseHandle(h);
+  if (!ok) throw InOutErrorFromWin32(err);
+}
+
 }  // namespace
 
-void WriteFileReplacing(const std::string& path, const std::string& contents) {
-  if (path.empty()) throw EmptyName();
-  const std::string temp = path + ".tmp~";
-  HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) throw FromWin32(GetLastError());
-  DWORD written = 0;
-  const BOOL ok =
-      WriteFile(h, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr) &&
-      written == contents.size() && FlushFileBuffers(h);
+bool FileOpensForReading(const std::string& path) {
+  if (path.empty()) return false;
+  HANDLE h = OpenRegularForReading(path);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(h);
+  return true;
+}
+
+ReadResult ReadRegularFile(const std::string& path, std::size_t limit, std::string& contents,
+                           const std::function<bool(const std::string&)>& enough) {
+  if (path.empty()) return ReadResult::NotOpened;
+  HANDLE h = OpenRegularForReading(path);
+  if (h == INVALID_HANDLE_VALUE) return ReadResult::NotOpened;
+  const ReadResult result = ReadPieces(
+      [h](char* buffer, std::size_t size) -> long {
+        DWORD n = 0;
+        if (!ReadFile(h, buffer, static_cast<DWORD>(size), &n, nullptr)) return -1;
+        return static_cast<long>(n);
+      },
+      limit, contents, enough);
+  CloseHandle(h);
+  return result;
+}
+
+void WriteFileReplacing(const std::string& given, const std::string& contents) {
+  if (given.empty()) throw EmptyName();
+  const std::string path = FinalPath(given, GetFileAttributesA(given.c_str()));
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+  if (exists && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))) {
+    throw InOutErrorFromWin32(ERROR_ACCESS_DENIED);
+  }
+  const std::string folder = path.substr(0, NameStart(path));
+  const std::string prefix = TemporaryNamePrefix(path.substr(folder.size()));
+  RemoveStaleTemporaries(folder, prefix);
+
+  std::string temp;
+  HANDLE h = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; h == INVALID_HANDLE_VALUE; ++attempt) {
+    temp = folder + prefix + RandomSuffix();
+    h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                    nullptr);
+    if (h != INVALID_HANDLE_VALUE) break;
+    const DWORD err = GetLastError();
+    if (err == ERROR_FILE_EXISTS && attempt < 100) continue;
+    if (err == ERROR_ACCESS_DENIED && exists) return WriteInPlace(path, contents);
+    throw InOutErrorFromWin32(err);
+  }
+  const bool ok = WriteAll(h, contents) && FlushFileBuffers(h);
   const DWORD writeErr = ok ? 0 : GetLastError();
   if (!CloseHandle(h) || !ok) {
     const DWORD err = ok ? GetLastError() : writeErr;
     DeleteFileA(temp.c_str());
-    throw FromWin32(err);
+    throw InOutErrorFromWin32(err);
   }
   if (!MoveFileExA(temp.c_str(), path.c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     const DWORD err = GetLastError();
     DeleteFileA(temp.c_str());
-    throw FromWin32(err);
+    throw InOutErrorFromWin32(err);
   }
 }
 
 #else
 
-void WriteFileReplacing(const std::string& path, const std::string& contents) {
-  if (path.empty()) throw EmptyName();
+namespace {
 
-  // The file holds passwords: a new one is for its owner only.
-  mode_t mode = S_IRUSR | S_IWUSR;
-  struct stat existing {};
-  if (::stat(path.c_str(), &existing) == 0) {
-    if (S_ISDIR(existing.st_mode)) throw InOutErrorFromErrno(EISDIR);
-    mode = existing.st_mode & 07777;
-  }
+constexpr int kMaxLinkHops = 40;  // as the kernel allows
 
-  std::string temp = path + ".XXXXXX";
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) throw InOutErrorFromErrno(errno);
-
-  auto fail = [&](int err) {
+// A regular file only: devices are not even opened, and a pipe that turns
+// up between the check and the opening does not block it.
+int OpenRegularForReading(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return -1;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd);
-    ::unlink(temp.c_str());
-    throw InOutErrorFromErrno(err);
-  };
+    return -1;
+  }
+  return fd;
+}
 
-  if (::fchmod(fd, mode) != 0) fail(errno);
-  const char* p = contents.data();
-  std::size_t left = contents.size();
+bool WriteAll(int fd, const std::string& bytes) {
+  const char* p = bytes.data();
+  std::size_t left = bytes.size();
   while (left > 0) {
     const ssize_t n = ::write(fd, p, left);
     if (n < 0) {
       if (errno == EINTR) continue;
-      fail(errno);
+      return false;
     }
     p += n;
     left -= static_cast<std::size_t>(n);
   }
-  if (::fsync(fd) != 0) fail(errno);
-  if (::close(fd) != 0) {
+  return true;
+}
+
+// The file a save writes: `path` with its links followed.
+struct Target {
+  std::string path;
+  std::string folder;  // with its separator; empty for the current folder
+  std::string name;
+  bool exists = false;
+  struct stat st {};
+};
+
+// In a folder where everyone may create files and only owners may remove
+// them (/tmp and the like), a link is followed only when it is the user's
+// or the folder owner's: anyone else may have planted it to make the save
+// write where they can read it. The kernel's protected_symlinks rule.
+bool MayFollow(const std::string& folder, const struct stat& link) {
+  struct stat dir {};
+  if (::stat(folder.empty() ? "." : folder.c_str(), &dir) != 0) return false;
+  const bool shared = (dir.st_mode & S_ISVTX) && (dir.st_mode & S_IWOTH);
+  return !shared || link.st_uid == ::geteuid() || link.st_uid == dir.st_uid;
+}
+
+Target Resolve(const std::string& path) {
+  Target t;
+  t.path = path;
+  for (int hops = 0;; ++hops) {
+    if (::lstat(t.path.c_str(), &t.st) != 0) {
+      // Not there yet; a missing folder shows when the file is created.
+      if (errno != ENOENT) throw InOutErrorFromErrno(errno);
+      break;
+    }
+    if (!S_ISLNK(t.st.st_mode)) {
+      t.exists = true;
+      break;
+    }
+    const std::string folder = t.path.substr(0, NameStart(t.path));
+    if (hops == kMaxLinkHops) throw InOutErrorFromErrno(ELOOP);
+    if (!MayFollow(folder, t.st)) throw InOutErrorFromErrno(EACCES);
+    std::string to(static_cast<std::size_t>(t.st.st_size > 0 ? t.st.st_size : 4095) + 1, '\0');
+    const ssize_t n = ::readlink(t.path.c_str(), to.data(), to.size());
+    if (n < 0) throw InOutErrorFromErrno(errno);
+    if (static_cast<std::size_t>(n) >= to.size()) throw InOutErrorFromErrno(ENAMETOOLONG);
+    to.resize(static_cast<std::size_t>(n));
+    t.path = !to.empty() && to[0] == '/' ? to : folder + to;
+  }
+  t.folder = t.path.substr(0, NameStart(t.path));
+  t.name = t.path.substr(t.folder.size());
+  return t;
+}
+
+// Temporary files of this target that are the user's and that no save holds
+// locked any more: what killed saves left behind.
+void RemoveStaleTemporaries(const Target& t) {
+  DIR* dir = ::opendir(t.folder.empty() ? "." : t.folder.c_str());
+  if (dir == nullptr) return;
+  const int dirFd = ::dirfd(dir);
+  const std::string prefix = TemporaryNamePrefix(t.name);
+  while (const dirent* entry = ::readdir(dir)) {
+    if (!IsTemporaryOf(entry->d_name, prefix)) continue;
+    const int fd = ::openat(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct stat opened {};
+    struct stat named {};
+    if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && opened.st_uid == ::geteuid() &&
+        ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+        ::fstatat(dirFd, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+        named.st_dev == opened.st_dev && named.st_ino == opened.st_ino) {
+      ::unlinkat(dirFd, entry->d_name, 0);
+    }
+    ::close(fd);
+  }
+  ::closedir(dir);
+}
+
+// Sets the complete temporary file's owner and mode from the old file: its
+// mode when it was the user's (with its group, or without the group's
+// rights when the group cannot be kept), else the user's alone, whatever
+// the umask made of the temporary file.
+int TakeOverMode(int fd, const Target& t) {
+  struct stat mine {};
+  if (::fstat(fd, &mine) != 0) return errno;
+  mode_t mode = 0600;
+  const uid_t me = ::geteuid();
+  if (t.exists && (t.st.st_uid == me || me == 0)) {
+    // The administrator saving someone's file keeps it theirs.
+    if (me == 0 && ::fchown(fd, t.st.st_uid, t.st.st_gid) == 0) mine.st_gid = t.st.st_gid;
+    mode = t.st.st_mode & 0777;
+    if (mine.st_gid != t.st.st_gid && ::fchown(fd, static_cast<uid_t>(-1), t.st.st_gid) != 0) {
+      mode &= ~static_cast<mode_t>(0070);
+    }
+  }
+  return (mine.st_mode & 0777) == mode || ::fchmod(fd, mode) == 0 ? 0 : errno;
+}
+
+// Overwrites the user's own file itself. Room for the whole content is made
+// first, so that a full disk stops the save before the old file changes;
+// then the content and an empty line are written and flushed, and only then
+// is the file cut to the content's length.
+void WriteInPlace(const Target& t, const std::string& contents) {
+  const int fd = ::open(t.path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) throw InOutErrorFromErrno(errno);
+  struct stat st {};
+  int err = 0;
+  const std::string bytes = InPlaceContents(contents);
+  if (::fstat(fd, &st) != 0) {
+    err = errno;
+  } else if (!S_ISREG(st.st_mode) || st.st_ino != t.st.st_ino || st.st_dev != t.st.st_dev) {
+    err = EACCES;  // not the file that was checked
+  } else if (const int r = ::posix_fallocate(fd, 0, static_cast<off_t>(bytes.size()));
+             r == ENOSPC || r == EDQUOT || r == EFBIG) {
+    err = r;
+  } else if (!WriteAll(fd, bytes) || ::fdatasync(fd) != 0 ||
+             ::ftruncate(fd, static_cast<off_t>(contents.size())) != 0 || ::fsync(fd) != 0) {
+    err = errno;
+  }
+  if (::close(fd) != 0 && err == 0) err = errno;
+  if (err != 0) throw InOutErrorFromErrno(err);
+}
+
+}  // namespace
+
+bool FileOpensForReading(const std::string& path) {
+  if (path.empty()) return false;
+  const int fd = OpenRegularForReading(path);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
+}
+
+ReadResult ReadRegularFile(const std::string& path, std::size_t limit, std::string& contents,
+                           const std::function<bool(const std::string&)>& enough) {
+  if (path.empty()) return ReadResult::NotOpened;
+  const int fd = OpenRegularForReading(path);
+  if (fd < 0) return ReadResult::NotOpened;
+  const ReadResult result = ReadPieces(
+      [fd](char* buffer, std::size_t size) -> long {
+        ssize_t n;
+        do n = ::read(fd, buffer, size);
+        while (n < 0 && errno == EINTR);
+        return static_cast<long>(n);
+      },
+      limit, contents, enough);
+  ::close(fd);
+  return result;
+}
+
+void WriteFileReplacing(const std::string& path, const std::string& contents) {
+  if (path.empty()) throw EmptyName();
+  const Target t = Resolve(path);
+  if (t.exists) {
+    if (!S_ISREG(t.st.st_mode)) throw InOutErrorFromErrno(S_ISDIR(t.st.st_mode) ? EISDIR : EACCES);
+    // As opening it for writing would be: a read-only file stays as it is.
+    if (::access(t.path.c_str(), W_OK) != 0) throw InOutErrorFromErrno(errno);
+  }
+  RemoveStaleTemporaries(t);
+
+  // Readable by the user alone from its creation: it holds the passwords.
+  const std::string prefix = t.folder + TemporaryNamePrefix(t.name);
+  std::string temp;
+  int fd = -1;
+  for (int attempt = 0; fd < 0; ++attempt) {
+    temp = prefix + RandomSuffix();
+    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd >= 0) break;
     const int err = errno;
-    ::unlink(temp.c_str());
+    if (err == EEXIST && attempt < 100) continue;
+    // A folder that takes no new file: the user's own file is written in place.
+    if ((err == EACCES || err == EPERM) && t.exists && t.st.st_uid == ::geteuid()) {
+      return WriteInPlace(t, contents);
+    }
     throw InOutErrorFromErrno(err);
   }
-  if (::rename(temp.c_str(), path.c_str()) != 0) {
-    const int err = errno;
-    ::unlink(temp.c_str());
-    throw InOutErrorFromErrno(err);
+  // Held until the rename, so that no other save takes it for a stale one.
+  ::flock(fd, LOCK_EX | LOCK_NB);
+
+  int err = 0;
+  if (!WriteAll(fd, contents) || ::fsync(fd) != 0) {
+    err = errno;
+  } else if ((err = TakeOverMode(fd, t)) == 0 && ::rename(temp.c_str(), t.path.c_str()) != 0) {
+    err = errno;
   }
+  if (err != 0) ::unlink(temp.c_str());
+  ::close(fd);
+  if (err != 0) throw InOutErrorFromErrno(err);
 }
 
 #endif

@@ -1,22 +1,44 @@
 // File access for the settings store. Files are open only inside these calls.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <string>
 
 namespace platform {
 
-// True when `path` is not empty and names a file that opens for reading.
+// True when `path` is not empty and names a regular file that opens for
+// reading. Folders, pipes and devices are not configuration files: opening a
+// pipe would wait for a writer, and a device may never end.
 bool FileOpensForReading(const std::string& path);
 
-// Reads the whole file. Returns false when it cannot be opened or read.
-bool ReadWholeFile(const std::string& path, std::string& contents);
+enum class ReadResult { Ok, NotOpened, TooLarge };
 
-// Replaces the file `path` with `contents` so that readers see either the old
-// file or the whole new one: the bytes go to a temporary file in the same
-// folder, are flushed, and the temporary file is renamed over the target.
-// A new file is readable by its owner only; a replaced one keeps its mode.
-// Throws EInOutError; on failure the old file is unchanged and no temporary
-// file is left behind.
+// Reads the regular file `path` from its start until `enough(contents)` says
+// the rest is not needed, or its end. More than `limit` bytes without enough
+// is TooLarge. `enough` is asked after each piece read.
+ReadResult ReadRegularFile(const std::string& path, std::size_t limit, std::string& contents,
+                           const std::function<bool(const std::string&)>& enough);
+
+// Writes `contents` to the file `path` so that readers see either the old
+// file or the whole new one. Links are written through: the file a link
+// leads to (at every level) is replaced in its own folder, and the link
+// stays. The bytes go to a temporary file in that folder, readable by its
+// owner only until complete, which is renamed over the target. The new file
+// keeps the old one's mode when the old one was the user's, else it is the
+// user's alone. A file the user may not write is refused, as opening it for
+// writing would be. Throws EInOutError; the old file is then unchanged and
+// no temporary file is left behind.
+// Where the folder takes no new file, the user's own writable file is
+// overwritten in place instead: room for the content is made first, so a
+// full disk fails before anything changes; only a failure of the device or
+// a kill in the middle of the writing can leave old and new lines mixed.
 void WriteFileReplacing(const std::string& path, const std::string& contents);
+
+// The temporary files of a save to the file named `name` (without its
+// folder) are this fixed-length prefix followed by six characters; a save
+// removes the ones that killed saves of the same target left behind.
+std::string TemporaryNamePrefix(const std::string& name);
+constexpr std::size_t TemporaryNameLength = 24;
 
 }  // namespace platform

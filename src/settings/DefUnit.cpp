@@ -37,17 +37,21 @@ void SetField(TextField& field, const std::string& text) {
 
 int CopySettingValue(char* destination, const char* source, int destinationSize) {
   constexpr int kMaxSourceBytes = 1024;
+  auto blank = [](char c) { return c == ' ' || c == '\t'; };
   int stored = 0;
-  for (int i = 0; i < kMaxSourceBytes && source[i] != '\0'; ++i) {
-    const char c = source[i];
-    if (c == ' ' || c == '\t') continue;
-    if (stored + 1 >= destinationSize) break;  // keep room for the zero byte
-    destination[stored++] = c;
-  }
-  // A lead byte cut off from its second byte would make half a character.
-  if (stored > 0 && stored + 1 >= destinationSize) {
-    const std::string kept = platform::CutSjis(std::string(destination, stored), stored);
-    stored = static_cast<int>(kept.size());
+  for (int i = 0; i < kMaxSourceBytes && source[i] != '\0';) {
+    if (blank(source[i])) {
+      ++i;
+      continue;
+    }
+    // A double-byte character is copied whole or not at all.
+    const bool pair = platform::IsSjisLeadByte(static_cast<unsigned char>(source[i])) &&
+                      i + 1 < kMaxSourceBytes && source[i + 1] != '\0' && !blank(source[i + 1]);
+    const int length = pair ? 2 : 1;
+    if (stored + length >= destinationSize) break;  // keep room for the zero byte
+    std::memcpy(destination + stored, source + i, static_cast<std::size_t>(length));
+    stored += length;
+    i += length;
   }
   destination[stored] = '\0';
   return stored;
@@ -301,6 +305,13 @@ std::string LowerAscii(std::string text) {
   return text;
 }
 
+// True once `contents` holds an empty line: the reading ends there, so the
+// rest of the file is never needed.
+bool ReadingEnds(const std::string& contents) {
+  return contents.rfind("\n", 0) == 0 || contents.rfind("\r\n", 0) == 0 ||
+         contents.find("\n\n") != std::string::npos || contents.find("\n\r\n") != std::string::npos;
+}
+
 }  // namespace
 
 bool ConfigFileExists(const std::string& name) {
@@ -316,9 +327,17 @@ void LoadSettings(RunningSettings& settings, const std::vector<std::string>& com
     }
   }
   std::string contents;
-  if (!ConfigFileExists(settings.ConfigFileName) ||
-      !platform::ReadWholeFile(settings.ConfigFileName, contents)) {
+  platform::ReadResult read = platform::ReadResult::NotOpened;
+  if (ConfigFileExists(settings.ConfigFileName)) {
+    read = platform::ReadRegularFile(settings.ConfigFileName, MaxConfigFileBytes, contents,
+                                     ReadingEnds);
+  }
+  if (read == platform::ReadResult::NotOpened) {
     boxes.Show(platform::ErrorBox("設定ファイルオープンエラー"));
+    return;
+  }
+  if (read == platform::ReadResult::TooLarge) {
+    boxes.Show(platform::ErrorBox("設定ファイルが大きすぎます（上限 1 MB）。"));
     return;
   }
   ReadSettingsText(settings, std::move(contents));

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -16,7 +17,14 @@ namespace DefUnit {
 constexpr int MaxEntries = 26;
 constexpr int FieldSize = 257;  // 256 bytes of Shift-JIS text and a zero byte
 constexpr int MaxFieldText = FieldSize - 1;
-constexpr int LineBufferSize = 257;  // a configuration line: 256 bytes and a zero byte
+// A configuration line: the longest key ("NoErrorDialog"), a TAB, a full
+// text value and a zero byte, so that every line SaveSettings writes reads
+// back whole.
+constexpr int LongestKeyLength = 13;
+constexpr int LineBufferSize = LongestKeyLength + 1 + MaxFieldText + 1;
+// Far above any configuration file (26 entries take some 40 KB); a larger
+// file is refused rather than read into memory.
+constexpr std::size_t MaxConfigFileBytes = 1024 * 1024;
 
 // A text field: Shift-JIS text ending at the first zero byte.
 using TextField = std::array<char, FieldSize>;
@@ -65,9 +73,9 @@ RunningSettings& Running();
 extern const char* const DefaultConfigFileName;  // "ConfFile.dat"
 
 // Resets `settings`, takes "-f" from `commandLine` (the program's path first)
-// and reads the configuration file. A file that does not open is reported
-// with a box through `boxes`; a value that is not a number throws
-// platform::EConvertError with the settings read so far left in place.
+// and reads the configuration file. A file that does not open, or is no
+// regular file, or is too large, is reported with a box through `boxes`; a value that is not a
+// number throws platform::EConvertError with the settings read so far left in place.
 void LoadSettings(RunningSettings& settings, const std::vector<std::string>& commandLine,
                   platform::MessageBoxes& boxes);
 // The reading part of LoadSettings: the lines of a file's `contents` into

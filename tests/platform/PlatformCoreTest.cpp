@@ -21,6 +21,11 @@ TEST(InOutErrors, CarryTheUsersMessage) {
   EXPECT_STREQ(InOutErrorFromErrno(EACCES).what(), "ファイルへのアクセスが拒否されました");
   EXPECT_STREQ(InOutErrorFromErrno(ENOSPC).what(), "ディスクがいっぱいです");
   EXPECT_STREQ(InOutErrorFromErrno(EIO).what(), "I/O エラー (5)");
+  for (int missing : {ENOENT, ENOTDIR, ENAMETOOLONG}) {
+    EXPECT_STREQ(InOutErrorFromErrno(missing).what(), "指定されたパスが見つかりません。");
+  }
+  EXPECT_STREQ(InOutErrorFromErrno(EISDIR).what(), "ファイルへのアクセスが拒否されました");
+  EXPECT_STREQ(InOutErrorFromErrno(EMFILE).what(), "システムはファイルを開くことができません。");
   EXPECT_STREQ(NotAnInteger("\x82\xA0").what(), "'あ' は整数ではありません");
 }
 
