@@ -54,14 +54,12 @@ std::string Filtered(const std::string& content,
 
 // Reads, changes and replaces the file; a missing file reads as empty.
 void Update(const std::function<std::string(const std::string&)>& change, bool create) {
-  std::string path = BookmarksFile();
-  // A file kept elsewhere and linked here (a dotfiles folder) stays a link.
-  if (char* real = ::realpath(path.c_str(), nullptr)) {
-    path = real;
-    std::free(real);
-  }
+  // A file kept elsewhere and linked here (a dotfiles folder) stays a link:
+  // the replacing write goes through links.
+  const std::string path = BookmarksFile();
   std::string before;
-  if (!ReadWholeFile(path, before)) {
+  const auto wholeFile = [](const std::string&) { return false; };
+  if (ReadRegularFile(path, 1 << 20, before, wholeFile) != ReadResult::Ok) {
     struct stat st;
     if (!create || ::lstat(path.c_str(), &st) == 0) return;  // there, but unreadable
     g_autofree char* folder = g_path_get_dirname(path.c_str());
