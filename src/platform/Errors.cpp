@@ -1,6 +1,7 @@
 #include "platform/Errors.h"
 
 #include <cerrno>
+#include <new>
 
 #include "platform/Codec.h"
 
@@ -87,6 +88,12 @@ EInOutError InOutErrorFromWin32(unsigned long err) {
   }
 }
 #endif
+
+std::string UserMessage(const std::exception& failure) {
+  if (dynamic_cast<const Exception*>(&failure) != nullptr) return failure.what();
+  if (dynamic_cast<const std::bad_alloc*>(&failure) != nullptr) return "メモリが不足しています";
+  return "予期しないエラーが発生しました";
+}
 
 std::string ErrorBoxText(const std::string& utf8Message) {
   if (utf8Message.empty()) return utf8Message;

@@ -3,6 +3,7 @@
 // message in an error box and lets the program go on.
 #pragma once
 
+#include <exception>
 #include <stdexcept>
 #include <string>
 
@@ -38,6 +39,11 @@ EInOutError InOutErrorFromErrno(int err);
 // The same for a Windows error code (GetLastError).
 EInOutError InOutErrorFromWin32(unsigned long err);
 #endif
+
+// The message of a failure as the user reads it: the program's own failures
+// carry Japanese messages; a library's (out of memory, a failed standard
+// call) would be English, so it is named in Japanese instead.
+std::string UserMessage(const std::exception& failure);
 
 // The text the general error handler shows: the message with "." added,
 // unless its last character already sorts at or before ".".

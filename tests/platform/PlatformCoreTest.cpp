@@ -1,11 +1,21 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <new>
+#include <stdexcept>
 
 #include "platform/Codec.h"
 #include "platform/Errors.h"
 
 using namespace platform;
+
+// A library's English text never reaches a box; the program's own messages do.
+TEST(UserMessage, OnlyTheProgramsOwnMessagesPassThrough) {
+  EXPECT_EQ(UserMessage(NotAnInteger("abc")), "'abc' は整数ではありません");
+  EXPECT_EQ(UserMessage(std::bad_alloc()), "メモリが不足しています");
+  EXPECT_EQ(UserMessage(std::length_error("basic_string::_M_create")),
+            "予期しないエラーが発生しました");
+}
 
 TEST(ErrorBoxText, AddsAFullStopUnlessTheLastCharacterSortsAtOrBeforeIt) {
   EXPECT_EQ(ErrorBoxText("'abc' は整数ではありません"), "'abc' は整数ではありません.");

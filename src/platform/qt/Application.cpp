@@ -50,7 +50,7 @@ bool RunHandled(platform::Services& services, const std::function<void()>& work)
   } catch (const std::exception& e) {
     if (services.Boxes != nullptr) {
       const std::string title = services.App != nullptr ? services.App->Title() : std::string();
-      ShowGeneralError(*services.Boxes, title, e.what());
+      ShowGeneralError(*services.Boxes, title, platform::UserMessage(e));
     }
     return false;
   }
