@@ -61,6 +61,8 @@ mirror=$(mirror_of_sources | head -n 1)
 
 mkdir -p "$parent"
 root=$(mktemp -d "$parent/kayoiji-fresh.XXXXXX")
+# It becomes the new system's "/", which everyone may enter.
+chmod 755 "$root"
 
 # Processes still running in the root (a test cut short), then every mount
 # below it, deepest first; the root is removed only when nothing is left
@@ -81,7 +83,7 @@ cleanup() {
   if awk -v r="$root" 'index($2, r "/") == 1 { found = 1 } END { exit !found }' /proc/mounts; then
     echo "fresh machine: still mounted below $root; left in place" >&2
   else
-    rm -rf --one-file-system "$root"
+    rm -rf --one-file-system "$root" "$root.debootstrap.log"
   fi
   phase "removed (status $status)"
   exit "$status"
@@ -91,7 +93,8 @@ trap 'exit 130' INT
 trap 'exit 143' TERM
 
 phase "debootstrap --variant=minbase $suite into $root from the host's mirror"
-debootstrap --variant=minbase "$suite" "$root" "$mirror" >"$root.debootstrap.log" 2>&1 || {
+debootstrap --variant=minbase "$suite" "$root" "$mirror" >"$root.debootstrap.log" 2>&1 &
+wait $! || {
   tail -n 30 "$root.debootstrap.log" >&2
   rm -f "$root.debootstrap.log"
   exit 1
@@ -105,10 +108,12 @@ mount --bind /dev "$root/dev"
 mount --bind /dev/pts "$root/dev/pts"
 mount -t tmpfs -o mode=1777 shm "$root/dev/shm"
 
-# A root shell on the new system: nothing of this machine's environment.
+# A root shell on the new system: nothing of this machine's environment. It
+# runs in the background so that a signal reaches the clean-up at once.
 inside() {
   chroot "$root" /usr/bin/env -i HOME=/root TERM=dumb \
-    PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin "$@"
+    PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin "$@" &
+  wait $!
 }
 
 phase "apt-get install git make ca-certificates"
@@ -123,7 +128,7 @@ inside git -c advice.detachedHead=false clone -q /tmp/kayoiji.bundle /root/kayoi
 rm -f "$bundle"
 
 phase "make test"
-inside env KAYOIJI_TEST_REQUIRE_SMB=1 bash -c 'cd /root/kayoiji && make test' 2>&1 | tee "$root/tmp/test.log"
+inside env KAYOIJI_TEST_REQUIRE_SMB=1 bash -c 'cd /root/kayoiji && make test 2>&1 | tee /tmp/test.log; exit ${PIPESTATUS[0]}'
 grep -Eq '^ *[0-9]+/[0-9]+ Test +#[0-9]+: gio_smb_integration \.+ +Passed' "$root/tmp/test.log" || {
   echo "the Samba integration test did not run and pass on the fresh machine" >&2
   exit 1
