@@ -69,6 +69,7 @@ chmod 755 "$root"
 # mounted there.
 cleanup() {
   local status=$? pid mount left
+  set +e
   trap '' INT TERM
   for pid in $(ls /proc | grep -E '^[0-9]+$'); do
     [ "$(readlink "/proc/$pid/root" 2>/dev/null)" = "$root" ] && kill -9 "$pid" 2>/dev/null

@@ -6,7 +6,10 @@
 #   smb_free_port A B   the first port from A to B nobody listens on
 #   smb_write_conf ROOT PORT SHARE_OPTIONS...   ROOT/smb.conf, sharing ROOT/share as "data"
 #   smb_reachable USER DIR   whether USER can enter and read DIR
-#   smb_start ROOT PORT   starts smbd (SMB_PID), waits until it answers
+#   smb_start ROOT PORT   starts smbd (SMB_PID), waits until it listens on PORT;
+#                         2 when another server took the port first
+#   smb_serve ROOT A B SHARE_OPTIONS...   the three above, on the first free
+#                         port from A to B that stays ours (SMB_PORT)
 #   smb_stop              stops it again
 #   smb_remove ROOT       removes the folder, never following a leftover mount
 
@@ -81,6 +84,18 @@ smb_reachable() {
     test -x "$dir" -a -r "$dir" 2>/dev/null
 }
 
+# Whether process PID holds the socket listening on 127.0.0.1:PORT. Another
+# checkout's server may take a free port between the choice and the start:
+# an answer on the port alone does not say it is ours.
+smb_listens() {
+  local pid=$1 inode
+  for inode in $(awk -v a="0100007F:$(printf '%04X' "$2")" '$2 == a && $4 == "0A" { print $10 }' \
+    /proc/net/tcp); do
+    ls -l "/proc/$pid/fd" 2>/dev/null | grep -q "socket:\[$inode\]" && return 0
+  done
+  return 1
+}
+
 smb_start() {
   local root=$1 port=$2
   # smbd signals its whole process group as it ends: give it one of its own,
@@ -90,16 +105,40 @@ smb_start() {
   SMB_PID=$!
   local _
   for _ in $(seq 100); do
-    smb_port_in_use "$port" && return 0
+    smb_listens "$SMB_PID" "$port" && return 0
     if ! kill -0 "$SMB_PID" 2>/dev/null; then
+      SMB_PID=""
+      if smb_port_in_use "$port"; then return 2; fi
       cat "$root/log/smbd.out" >&2
       echo "smbd ended before it answered" >&2
-      SMB_PID=""
       return 1
     fi
     sleep 0.1
   done
+  smb_stop
+  smb_port_in_use "$port" && return 2
   echo "smbd does not answer on port $port" >&2
+  return 1
+}
+
+smb_serve() {
+  local root=$1 first=$2 last=$3 port status _
+  shift 3
+  for _ in 1 2 3 4 5; do
+    port=$(smb_free_port "$first" "$last") || {
+      echo "no free port between $first and $last" >&2
+      return 1
+    }
+    smb_write_conf "$root" "$port" "$@"
+    status=0
+    smb_start "$root" "$port" || status=$?
+    if [ "$status" = 0 ]; then
+      SMB_PORT=$port
+      return 0
+    fi
+    [ "$status" = 2 ] || return 1
+  done
+  echo "other servers kept taking the free ports between $first and $last" >&2
   return 1
 }
 

@@ -30,16 +30,9 @@ done
 gvfs_smb=$(ls /usr/libexec/gvfsd-smb /usr/lib/gvfs/gvfsd-smb 2>/dev/null | head -n 1 || true)
 [ -n "$gvfs_smb" ] || skip "the GVfs SMB backend (gvfs-backends) is missing"
 [ "$(id -u)" -eq 0 ] || skip "adding the Samba test user needs root"
-if [ -n "${KAYOIJI_TEST_SMB_PORT:-}" ]; then
-  PORT=$KAYOIJI_TEST_SMB_PORT
-  if smb_port_in_use "$PORT"; then
-    echo "port $PORT is already in use" >&2
-    exit 1
-  fi
-else
-  # Several checkouts may run their tests at once on one machine.
-  PORT=$(smb_free_port 4450 4499) || { echo "no free port between 4450 and 4499" >&2; exit 1; }
-fi
+# Several checkouts may run their tests at once on one machine.
+ports=(4450 4499)
+[ -n "${KAYOIJI_TEST_SMB_PORT:-}" ] && ports=("$KAYOIJI_TEST_SMB_PORT" "$KAYOIJI_TEST_SMB_PORT")
 
 user="kyt$$"
 root=""
@@ -47,6 +40,7 @@ user_added=0
 
 cleanup() {
   local status=$?
+  set +e
   smb_stop
   if [ "$status" -ne 0 ] && [ -n "$root" ] && [ -s "$root/log/smbd.out" ]; then
     cp "$root/log/smbd.out" "$work/smbd-failed.log" 2>/dev/null || true
@@ -63,8 +57,6 @@ trap 'exit 130' INT TERM
 root=$(smb_root)
 mkdir -p "$root"/{runtime,home}
 chmod 700 "$root/runtime"
-smb_write_conf "$root" "$PORT" "map to guest = never" "[data]" "path = $root/share" "read only = no"
-
 useradd -M -N -s /usr/sbin/nologin -d /nonexistent "$user"
 user_added=1
 chown "$user" "$root/share"
@@ -73,10 +65,10 @@ if ! smb_reachable "$user" "$root/share"; then
   echo "other users (set TMPDIR to a folder everyone may enter, such as /tmp)" >&2
   exit 1
 fi
+smb_serve "$root" "${ports[@]}" "map to guest = never" "[data]" "path = $root/share" "read only = no"
+PORT=$SMB_PORT
 password="Kayoiji-$$"
 printf '%s\n%s\n' "$password" "$password" | smbpasswd -c "$root/smb.conf" -s -a "$user" >/dev/null
-
-smb_start "$root" "$PORT"
 
 export KAYOIJI_TEST_SMB_HOST="127.0.0.1@$PORT"
 export KAYOIJI_TEST_SMB_URI="smb://127.0.0.1:$PORT/data"
