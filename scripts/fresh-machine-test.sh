@@ -3,8 +3,9 @@
 # (debootstrap's minbase, fetched afresh from the mirror this machine's apt
 # sources name, no cache) with only git, make and ca-certificates added, the
 # committed checkout cloned into /root/kayoiji (mode 0700, as on Debian),
-# then the README's "make test", "make package" and the package check, as
-# root. The Samba integration test must run there, not be skipped.
+# then the README's "make test" and "make run", "make package" and the
+# package check, as root. The Samba integration test must run there, not be
+# skipped, and "make run" must connect its demonstration share.
 #
 #   sudo bash scripts/fresh-machine-test.sh
 #
@@ -132,6 +133,13 @@ phase "make test"
 inside env KAYOIJI_TEST_REQUIRE_SMB=1 bash -c 'cd /root/kayoiji && make test 2>&1 | tee /tmp/test.log; exit ${PIPESTATUS[0]}'
 grep -Eq '^ *[0-9]+/[0-9]+ Test +#[0-9]+: gio_smb_integration \.+ +Passed' "$root/tmp/test.log" || {
   echo "the Samba integration test did not run and pass on the fresh machine" >&2
+  exit 1
+}
+
+phase "make run: the demonstration share, connected"
+inside bash -c 'cd /root/kayoiji && make run' | tee "$root/tmp/run.log"
+grep -q 'read through the link:' "$root/tmp/run.log" || {
+  echo "make run did not show the demonstration share connected" >&2
   exit 1
 }
 
