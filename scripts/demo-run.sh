@@ -88,6 +88,15 @@ say "the configuration $config maps it to Z:"
 say "the drive link will be $drives/Z"
 say "starting the program: it connects after 1 second, shows \"接続終了。\" and ends 8 seconds later"
 
+# A home and a runtime folder of its own (GVfs puts its FUSE folder there);
+# the display of the desktop, if any, stays reachable.
+if [ -n "${DISPLAY:-}" ] && [ -z "${XAUTHORITY:-}" ] && [ -f "$HOME/.Xauthority" ]; then
+  export XAUTHORITY=$HOME/.Xauthority
+fi
+case ${WAYLAND_DISPLAY:-/} in
+  /*) ;;
+  *) export WAYLAND_DISPLAY=${XDG_RUNTIME_DIR:-/run/user/0}/$WAYLAND_DISPLAY ;;
+esac
 export HOME=$root/home XDG_RUNTIME_DIR=$root/runtime KAYOIJI_DRIVES=$drives
 export GIO_USE_VOLUME_MONITOR=unix GVFS_REMOTE_VOLUME_MONITOR_IGNORE=1
 unset DBUS_SESSION_BUS_ADDRESS
