@@ -1,4 +1,4 @@
-# make run  - install what is missing, build, start the program on data/ConfFile.dat
+# make run  - install what is missing, build, show the program connecting a demonstration share
 # make test - install what is missing, build, run every test
 # make test-windows - cross-build the toolkit-free code and the Win32 backends, test under Wine
 BUILD      ?= build
@@ -21,13 +21,10 @@ build: deps
 	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 
-# Without a display the program runs in a virtual one; the sample ends by itself.
+# A demonstration share of its own, connected to Z: (as root, with Samba),
+# otherwise the sample data/ConfFile.dat; in a virtual display when there is none.
 run: build
-	@cd data && if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
-	  ../$(BUILD)/src/app/kayoiji -f ConfFile.dat; \
-	else \
-	  xvfb-run -a ../$(BUILD)/src/app/kayoiji -f ConfFile.dat; \
-	fi
+	@bash scripts/demo-run.sh $(BUILD)/src/app/kayoiji
 
 test: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
@@ -68,7 +65,7 @@ fuzz: deps
 	  grep -E '^(Done|stat::number_of_executed_units)' $(BUILD_FUZZ)/$$bin.log; \
 	done
 
-# The Debian package (build/kayoiji_1.0.8_amd64.deb).
+# The Debian package (build/kayoiji_1.0.8-1_amd64.deb).
 package: build
 	@cmake --build $(BUILD) --target package
 

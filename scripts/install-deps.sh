@@ -1,27 +1,34 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the program need.
-# Quiet and quick when everything is already there; safe to run again.
+# Installs the Debian packages the build, the tests, the package and the
+# program need, group by group with apt's own progress lines. Quiet and quick
+# when everything is already there; safe to run again.
 set -euo pipefail
 
-packages=(
-  build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6widgets6 qt6-qpa-plugins qt6-translations-l10n libgl-dev
-  libglib2.0-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+names=()
+lists=()
+group() {
+  names+=("$1")
+  shift
+  lists+=("$*")
+}
+group "build tools" build-essential cmake ninja-build pkg-config
+group "Qt 6 and GLib" qt6-base-dev qt6-base-dev-tools libqt6widgets6 qt6-qpa-plugins \
+  qt6-translations-l10n libgl-dev libglib2.0-dev
+group "test, benchmark and fuzzing libraries" libgtest-dev libgmock-dev libbenchmark-dev \
   clang libclang-rt-14-dev clang-format
-  fonts-ipafont-gothic
-  xvfb xauth imagemagick xdotool desktop-file-utils dpkg-dev
-  samba smbclient gvfs-backends gvfs-fuse dbus
-)
+group "virtual display, fonts and screenshots" fonts-ipafont-gothic xvfb xauth imagemagick \
+  xdotool desktop-file-utils
+group "Samba server, GVfs and D-Bus" samba smbclient gvfs-backends gvfs-fuse dbus
+group "Debian package and its checks" dpkg-dev file lintian debootstrap
 if [ "${KAYOIJI_WINDOWS:-0}" = 1 ]; then
-  packages+=(g++-mingw-w64-x86-64 wine wine64 locales)
+  group "Windows cross build and Wine" g++-mingw-w64-x86-64 wine wine64 locales
 fi
 
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+
 missing=()
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
-  fi
+for i in "${!names[@]}"; do
+  for p in ${lists[$i]}; do installed "$p" || missing+=("$p"); done
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
@@ -30,7 +37,16 @@ if [ "$(id -u)" -ne 0 ]; then
   echo "run as root, or install them with: sudo apt-get install ${missing[*]}" >&2
   exit 1
 fi
-echo "installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# Others may be installing at the same moment: wait for apt's lock.
+apt=(apt-get -q -o DPkg::Lock::Timeout=600)
+echo "install-deps: ${#missing[@]} packages to install; reading the package lists"
+"${apt[@]}" update
+for i in "${!names[@]}"; do
+  todo=()
+  for p in ${lists[$i]}; do installed "$p" || todo+=("$p"); done
+  [ ${#todo[@]} -eq 0 ] && continue
+  echo "install-deps: [$((i + 1))/${#names[@]}] ${names[$i]}: ${todo[*]}"
+  "${apt[@]}" install -y --no-install-recommends "${todo[@]}"
+done
+echo "install-deps: done"

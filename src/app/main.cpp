@@ -3,6 +3,8 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -29,7 +31,40 @@ using KeyboardBackend = platform::LinuxKeyboard;
 using OsIdentityBackend = platform::LinuxOsIdentity;
 #endif
 
+namespace {
+
+constexpr const char* kUsage =
+    "使い方: kayoiji [-f 設定ファイル]\n"
+    "Usage: kayoiji [-f CONFIG_FILE]\n"
+    "\n"
+    "ネットワーク共有をドライブに接続します。\n"
+    "Connects network shares to drive letters.\n"
+    "\n"
+    "  -f ファイル  設定ファイル (既定: 現在のフォルダの ConfFile.dat)\n"
+    "  -f FILE      the configuration file (default: ConfFile.dat in the current folder)\n"
+    "  --help       この説明を表示して終了します / show this help and exit\n"
+    "  --version    バージョンを表示して終了します / show the version and exit\n";
+
+// Only as the first parameter: anywhere else a parameter keeps its meaning
+// for the "-f" scan (after "-f" it is a file name). The exit status when the
+// parameter asks for the usage or the version, otherwise -1.
+int AnswerInformationRequest(int argc, char** argv) {
+  if (argc < 2) return -1;
+  if (std::strcmp(argv[1], "--help") == 0) {
+    std::fputs(kUsage, stdout);
+  } else if (std::strcmp(argv[1], "--version") == 0) {
+    std::fputs("Kayoiji " KAYOIJI_VERSION "\n", stdout);
+  } else {
+    return -1;
+  }
+  return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  // Before the toolkit starts: no display is needed for these.
+  if (const int status = AnswerInformationRequest(argc, argv); status >= 0) return status;
   platform::qt::KayoijiApplication app(argc, argv);
   platform::qt::InstallFontSubstitutions();
   // The interface is Japanese: the toolkit's own texts (file dialogs) too.
