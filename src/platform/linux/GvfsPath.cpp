@@ -40,12 +40,12 @@ std::optional<std::string> Unescape(const std::string& text) {
 }
 
 // "key=value,key=value" after the mount type.
-std::optional<std::map<std::string, std::string>> MountKeys(const std::string& spec) {
+std::optional<std::map<std::string, std::string>> MountKeys(const std::string& text) {
   std::map<std::string, std::string> keys;
   std::size_t start = 0;
-  while (start <= spec.size()) {
-    const std::size_t end = std::min(spec.find(',', start), spec.size());
-    const std::string item = spec.substr(start, end - start);
+  while (start <= text.size()) {
+    const std::size_t end = std::min(text.find(',', start), text.size());
+    const std::string item = text.substr(start, end - start);
     const std::size_t eq = item.find('=');
     if (eq == std::string::npos || eq == 0) return std::nullopt;
     const std::optional<std::string> value = Unescape(item.substr(eq + 1));
