@@ -50,8 +50,10 @@ home=$("$wine" winepath -u 'C:\users' | tr -d '\r')/$USER
 [ -d "$home" ] || home=$(find "$WINEPREFIX/drive_c/users" -mindepth 1 -maxdepth 1 -type d ! -name Public | head -n 1)
 instdir=$home/AppData/Local/Programs/Kayoiji
 config=$home/AppData/Roaming/Kayoiji/ConfFile.dat
-startup="$home/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Startup/Kayoiji.lnk"
-menu="$home/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Kayoiji/Kayoiji.lnk"
+programs="$home/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
+# Wine spells it "StartUp".
+startup="$(find "$programs" -maxdepth 1 -iname startup | head -n 1)/Kayoiji.lnk"
+menu="$programs/Kayoiji/Kayoiji.lnk"
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kayoiji'
 
 install() {
