@@ -57,7 +57,7 @@ windows:
 	@KAYOIJI_WINDOWS=1 bash scripts/install-deps.sh
 	@QT_WINDOWS_JOBS=$(JOBS) bash scripts/build-qt-windows.sh
 	@qt=$$(bash scripts/build-qt-windows.sh --print) && \
-	  cmake -S . -B $(BUILD_WINDOWS) -G Ninja -DCMAKE_BUILD_TYPE=Release --no-warn-unused-cli \
+	  cmake -S . -B $(BUILD_WINDOWS) $(CMAKE_FLAGS) --no-warn-unused-cli \
 	    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DKAYOIJI_QT_PREFIX=$$qt \
 	    -DKAYOIJI_GUI=ON -DKAYOIJI_BENCH=OFF >/dev/null
 	@cmake --build $(BUILD_WINDOWS) -j $(JOBS)

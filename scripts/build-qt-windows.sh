@@ -29,7 +29,9 @@ qt_version=${qt_version%%-*}
 
 # Everything the program does not use is left out; OpenGL off also needs
 # dynamicgl off for the Windows plugin to compile, and Debian's source lacks
-# the tablet header wintab.h.
+# the tablet header wintab.h. Without Direct2D, Qt 6.4.2 leaves the
+# DirectWrite font database out of QtGui while the Windows plugin still
+# refers to it: the plugin then uses the GDI font database, its default.
 options=(
   -DBUILD_SHARED_LIBS=OFF
   -DCMAKE_BUILD_TYPE=Release
@@ -42,6 +44,7 @@ options=(
   -DFEATURE_vulkan=OFF
   -DFEATURE_tabletevent=OFF
   -DFEATURE_direct2d=OFF
+  -DFEATURE_directwrite3=OFF
   -DFEATURE_network=OFF
   -DFEATURE_sql=OFF
   -DFEATURE_dbus=OFF

@@ -67,6 +67,9 @@ int main(int argc, char** argv) {
   frmABUT = &aboutBox;
   settingsDialog.SetAboutDialog(&aboutBox);
 
+  // A borderless window left to the system's default position sits at the
+  // top-left corner of the screen; Qt would centre it instead.
+  frmMain.move(0, 0);
   if (frmMain.windowState() & Qt::WindowMinimized) {
     frmMain.showMinimized();
   } else {
