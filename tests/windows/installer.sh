@@ -32,12 +32,15 @@ grep -q 'Subsystem.*Windows GUI' <<<"$headers" || fail "not a GUI-subsystem prog
 dlls=$(sed -n 's/^\s*DLL Name: //p' <<<"$headers" | tr 'a-z' 'A-Z' | sort -u)
 echo "imports:" $dlls
 # Windows' own DLLs only: nothing of Qt or the compiler has to lie beside it.
-system='^(KERNEL32|USER32|GDI32|ADVAPI32|SHELL32|OLE32|OLEAUT32|COMDLG32|MPR|WS2_32|WINMM|IMM32|UXTHEME|DWMAPI|VERSION|NETAPI32|USERENV|SHLWAPI|UUID|WTSAPI32|SETUPAPI|CFGMGR32|D3D9|D3D11|D3D12|DXGI|DWRITE|D2D1|MSVCRT|AUTHZ|NTDLL|RPCRT4|API-MS-WIN-[A-Z0-9-]+)\.DLL$'
+system='^(KERNEL32|USER32|GDI32|SHCORE|ADVAPI32|SHELL32|OLE32|OLEAUT32|COMDLG32|MPR|WS2_32|WINMM|IMM32|UXTHEME|DWMAPI|VERSION|NETAPI32|USERENV|SHLWAPI|UUID|WTSAPI32|SETUPAPI|CFGMGR32|D3D9|D3D11|D3D12|DXGI|DWRITE|D2D1|MSVCRT|AUTHZ|NTDLL|RPCRT4|API-MS-WIN-[A-Z0-9-]+)\.DLL$|^WINSPOOL\.DRV$'
 for dll in $dlls; do
   grep -Eq "$system" <<<"$dll" || fail "Kayoiji.exe needs $dll"
 done
-strings -el "$exe" | grep -qx 'ProductVersion' || fail "no version resource"
-strings -el "$exe" | grep -qx 'IDI_ICON1' || fail "no icon resource"
+resources=$(x86_64-w64-mingw32-windres -i "$exe" -O rc)
+grep -q '^"IDI_ICON1" 14 /\* RT_GROUP_ICON \*/' <<<"$resources" || fail "no icon"
+# The version the installer is named after, as FILEVERSION 1, 0, 8, 0.
+version=$(basename "$setup" | sed -n 's/^Kayoiji-\([0-9.]*\)-win64-setup\.exe$/\1/p')
+grep -q "FILEVERSION ${version//./, }, 0" <<<"$resources" || fail "no version resource $version"
 
 # The portable zip.
 listing=$(unzip -Z1 "$zip")
@@ -46,8 +49,7 @@ for f in Kayoiji.exe ConfFile.dat; do
 done
 echo "zip: $(tr '\n' ' ' <<<"$listing")"
 
-home=$("$wine" winepath -u 'C:\users' | tr -d '\r')/$USER
-[ -d "$home" ] || home=$(find "$WINEPREFIX/drive_c/users" -mindepth 1 -maxdepth 1 -type d ! -name Public | head -n 1)
+home=$WINEPREFIX/drive_c/users/${USER:-$(id -un)}
 instdir=$home/AppData/Local/Programs/Kayoiji
 config=$home/AppData/Roaming/Kayoiji/ConfFile.dat
 programs="$home/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
