@@ -50,13 +50,15 @@ test-windows:
 	  ctest --output-on-failure -j $(JOBS); status=$$?; $$server -w; exit $$status
 
 # The whole Windows program with its windows: Qt for Windows is built once
-# from Debian's sources into a cache outside the checkout (half an hour the
+# from Debian's sources into a cache outside the checkout (50 minutes the
 # first time), then Kayoiji.exe (static, no DLLs), the installer
 # Kayoiji-<version>-win64-setup.exe and Kayoiji-<version>-win64.zip.
 windows:
 	@KAYOIJI_WINDOWS=1 bash scripts/install-deps.sh
 	@QT_WINDOWS_JOBS=$(JOBS) bash scripts/build-qt-windows.sh
 	@qt=$$(bash scripts/build-qt-windows.sh --print) && \
+	  { grep -qx "KAYOIJI_QT_PREFIX:PATH=$$qt" $(BUILD_WINDOWS)/CMakeCache.txt 2>/dev/null || \
+	    rm -f $(BUILD_WINDOWS)/CMakeCache.txt; } && \
 	  cmake -S . -B $(BUILD_WINDOWS) $(CMAKE_FLAGS) --no-warn-unused-cli \
 	    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DKAYOIJI_QT_PREFIX=$$qt \
 	    -DKAYOIJI_GUI=ON -DKAYOIJI_BENCH=OFF >/dev/null

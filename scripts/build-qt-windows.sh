@@ -113,11 +113,11 @@ apt_options=(
   -o "APT::Sandbox::User=root"
   -o "Debug::NoLocking=true"
 )
-echo "build-qt-windows: fetching qt6-base $source_version"
-apt-get "${apt_options[@]}" -qq update
+echo "build-qt-windows: fetching qt6-base $source_version (log: $log)"
+apt-get "${apt_options[@]}" -qq update >>"$log" 2>&1
 # The mirror may have moved on to a Debian revision of the same Qt version.
 (cd "$work/src" && { apt-get "${apt_options[@]}" -q source "qt6-base=$source_version" ||
-  apt-get "${apt_options[@]}" -q source qt6-base; })
+  apt-get "${apt_options[@]}" -q source qt6-base; }) >>"$log" 2>&1
 srcdir=$(find "$work/src" -mindepth 1 -maxdepth 1 -type d -name 'qt6-base-*' | head -n 1)
 [ -n "$srcdir" ] || { echo "build-qt-windows: no source tree after apt-get source" >&2; exit 1; }
 case $srcdir in
