@@ -114,10 +114,11 @@ case $case_name in
       'NoErrorDialog	False' 'ExitTime	2' '# 1' 'NetPath	\\nohost\share' 'LocalDrive	Q:' \
       'UserName	' 'UserPasswd	' 'WaitTime	0' 'MaxError	2'
     start -f ConfFile.dat
-    wait_window '^ Kayoiji$' 30 >/dev/null
     for attempt in 1 2; do
-      # While the error box is open the title still says that it connects.
-      wait_window '^\*Kayoiji \[接続中\]$' 10 >/dev/null
+      # While the error box is open the title still says that it connects
+      # (the first attempt comes a second after start-up, maybe before Wine
+      # has shown the window).
+      wait_window '^\*Kayoiji \[接続中\]$' 30 >/dev/null
       box=$(wait_window '^エラー$' 10)
       echo "attempt $attempt: title \"*Kayoiji [接続中]\", error box shown"
       [ "$attempt" = 1 ] && import -window "$box" "$out/windows-error-box.png"
