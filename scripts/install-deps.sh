@@ -14,7 +14,7 @@ packages=(
   samba smbclient gvfs-backends gvfs-fuse dbus
 )
 if [ "${KAYOIJI_WINDOWS:-0}" = 1 ]; then
-  packages+=(g++-mingw-w64-x86-64 wine wine64 fonts-wine locales nsis unzip)
+  packages+=(g++-mingw-w64-x86-64 wine wine64 fonts-wine locales nsis unzip python3)
 fi
 
 missing=()
