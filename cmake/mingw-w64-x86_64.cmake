@@ -28,3 +28,15 @@ find_program(KAYOIJI_WINE_LOADER NAMES wine64 wine HINTS /usr/lib/wine /usr/lib6
 if(KAYOIJI_WINE_LOADER)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${KAYOIJI_WINE_LOADER})
 endif()
+
+# The static Qt for Windows that scripts/build-qt-windows.sh builds into a
+# cache folder: searched like the sysroot, its tools (moc, rcc, uic) taken
+# from the build machine's Qt of the same version.
+set(KAYOIJI_QT_PREFIX "" CACHE PATH "Qt built for Windows (scripts/build-qt-windows.sh)")
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES KAYOIJI_QT_PREFIX)
+if(KAYOIJI_QT_PREFIX)
+  list(APPEND CMAKE_FIND_ROOT_PATH ${KAYOIJI_QT_PREFIX})
+  list(APPEND CMAKE_PREFIX_PATH ${KAYOIJI_QT_PREFIX})
+  set(QT_HOST_PATH /usr CACHE PATH "")
+  set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake CACHE PATH "")
+endif()

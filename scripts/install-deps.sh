@@ -21,7 +21,8 @@ group "virtual display, fonts and screenshots" fonts-ipafont-gothic xvfb xauth i
 group "Samba server, GVfs and D-Bus" samba smbclient gvfs-backends gvfs-fuse dbus
 group "Debian package and its checks" dpkg-dev file lintian debootstrap
 if [ "${KAYOIJI_WINDOWS:-0}" = 1 ]; then
-  group "Windows cross build and Wine" g++-mingw-w64-x86-64 wine wine64 locales
+  group "Windows cross build, Wine and the installer" g++-mingw-w64-x86-64 wine wine64 fonts-wine \
+    locales nsis unzip python3
 fi
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }

@@ -3,9 +3,12 @@
 # with Wine's null graphics driver (windows without a display), and a
 # Japanese locale generated into the build folder, so that Wine's ANSI code
 # page is 932 as on a Japanese system.
-# usage: wine-prefix.sh <wine loader> <prefix> <locale folder>
+# With "x11" the prefix is for the real program on a screen instead: Wine's
+# X11 driver, windows that Wine frames itself (there is no window manager),
+# and the Japanese faces the program asks for replaced by the IPA fonts.
+# usage: wine-prefix.sh <wine loader> <prefix> <locale folder> [x11]
 set -euo pipefail
-wine=$1 prefix=$2 locales=$3
+wine=$1 prefix=$2 locales=$3 display=${4:-null}
 
 if [ ! -d "$locales/ja_JP.UTF-8" ]; then
   mkdir -p "$locales"
@@ -29,6 +32,17 @@ fi
 # The first call creates the prefix (a few seconds); its complaint about the
 # missing 32-bit half is noise.
 "${run[@]}" wineboot -i >/dev/null 2>&1
-"${run[@]}" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null
+reg() { "${run[@]}" reg add "$@" /f >/dev/null; }
+if [ "$display" = x11 ]; then
+  reg 'HKCU\Software\Wine\X11 Driver' /v Managed /d N
+  for face in 'ＭＳ Ｐゴシック' 'MS PGothic' 'MS UI Gothic'; do
+    reg 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d IPAPGothic
+  done
+  for face in 'ＭＳ ゴシック' 'MS Gothic'; do
+    reg 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d IPAGothic
+  done
+else
+  reg 'HKCU\Software\Wine\Drivers' /v Graphics /d null
+fi
 "$server" -w
 touch "$stamp"

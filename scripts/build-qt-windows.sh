@@ -1,0 +1,143 @@
+#!/usr/bin/env bash
+# Builds a static Qt for 64-bit Windows (MinGW-w64) from Debian's own qt6-base
+# source package, with only what Kayoiji needs: Core, Gui, Widgets, the Windows
+# platform plugin and the Windows styles. The host tools (moc, rcc, uic) are
+# Debian's qt6-base-dev-tools, so the source must be the same version.
+#
+# The result goes into a cache folder outside the checkout, keyed by the Qt
+# version and the options below, and is reused when present. The script prints
+# that folder as its last line; `make windows` passes it to CMake. The long
+# output of the configuration and the build goes to a log in the cache.
+#
+#   scripts/build-qt-windows.sh            build when missing, print the folder
+#   scripts/build-qt-windows.sh --print    only print the folder (no build)
+#   QT_WINDOWS_JOBS=2                      parallel compile jobs (default 2)
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")/.." && pwd)
+toolchain=$here/cmake/mingw-w64-x86_64.cmake
+jobs=${QT_WINDOWS_JOBS:-2}
+
+# The source version of the installed host tools, e.g. 6.4.2+dfsg-10.
+source_version=$(dpkg-query -W -f='${source:Version}' qt6-base-dev-tools 2>/dev/null || true)
+if [ -z "$source_version" ]; then
+  echo "build-qt-windows: qt6-base-dev-tools is not installed (KAYOIJI_WINDOWS=1 scripts/install-deps.sh)" >&2
+  exit 1
+fi
+qt_version=${source_version%%+*}
+qt_version=${qt_version%%-*}
+
+# Everything the program does not use is left out; OpenGL off also needs
+# dynamicgl off for the Windows plugin to compile, and Debian's source lacks
+# the tablet header wintab.h. Without Direct2D, Qt 6.4.2 leaves the
+# DirectWrite font database out of QtGui while the Windows plugin still
+# refers to it: the plugin then uses the GDI font database, its default.
+options=(
+  -DBUILD_SHARED_LIBS=OFF
+  -DCMAKE_BUILD_TYPE=Release
+  -DQT_BUILD_EXAMPLES=OFF
+  -DQT_BUILD_TESTS=OFF
+  -DQT_BUILD_BENCHMARKS=OFF
+  -DINPUT_opengl=no
+  -DFEATURE_opengl=OFF
+  -DFEATURE_dynamicgl=OFF
+  -DFEATURE_vulkan=OFF
+  -DFEATURE_tabletevent=OFF
+  -DFEATURE_direct2d=OFF
+  -DFEATURE_directwrite3=OFF
+  -DFEATURE_network=OFF
+  -DFEATURE_sql=OFF
+  -DFEATURE_dbus=OFF
+  -DFEATURE_printsupport=OFF
+  -DFEATURE_testlib=OFF
+  -DFEATURE_concurrent=OFF
+  -DFEATURE_xml=OFF
+  -DFEATURE_icu=OFF
+  -DFEATURE_jpeg=OFF
+  -DFEATURE_sql_sqlite=OFF
+)
+compiler=$(x86_64-w64-mingw32-g++-posix --version | head -n 1)
+key=$( { echo "$source_version"; echo "$compiler"; printf '%s\n' "${options[@]}"; } | sha256sum | cut -c1-12)
+cache=${XDG_CACHE_HOME:-$HOME/.cache}/kayoiji
+prefix=$cache/qt-$qt_version-mingw-w64-static-$key
+
+if [ "${1:-}" = "--print" ] || [ -f "$prefix/.complete" ]; then
+  echo "$prefix"
+  exit 0
+fi
+
+start=$SECONDS
+work=$cache/work-$key
+log=$cache/qt-build-$key.log
+rm -rf "$work"
+mkdir -p "$work/apt/lists/partial" "$work/apt/archives/partial" "$work/src"
+: >"$log"
+trap 'echo "build-qt-windows: failed; the end of $log:" >&2; tail -n 40 "$log" >&2' ERR
+
+# A private apt configuration: the deb-src twins of the host's own sources
+# (one-line and deb822 files), its own lists and cache, so the system's
+# configuration and lists stay as they are.
+{
+  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+    [ -f "$f" ] || continue
+    sed -n 's/^[[:space:]]*deb[[:space:]]\+/deb-src /p' "$f"
+  done
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$f" ] || continue
+    awk '
+      function flush() {
+        if (types ~ /(^|[ \t])deb([ \t]|$)/ && uris != "")
+          printf "Types: deb-src\nURIs: %s\nSuites: %s\nComponents: %s\n%s\n", uris, suites, comps,
+                 (signed != "" ? "Signed-By: " signed "\n" : "")
+        types = uris = suites = comps = signed = ""
+      }
+      /^[ \t]*#/ { next }
+      /^[ \t]*$/ { flush(); next }
+      { key = $1; sub(/:$/, "", key); $1 = ""; sub(/^[ \t]+/, "") }
+      key == "Types" { types = $0 } key == "URIs" { uris = $0 } key == "Suites" { suites = $0 }
+      key == "Components" { comps = $0 } key == "Signed-By" { signed = $0 }
+      END { flush() }' "$f"
+  done
+} >"$work/apt/sources.all"
+# One-line entries and deb822 stanzas go to files of their own kinds.
+grep '^deb-src ' "$work/apt/sources.all" >"$work/apt/sources.list" || true
+mkdir -p "$work/apt/sources.list.d"
+grep -v '^deb-src ' "$work/apt/sources.all" >"$work/apt/sources.list.d/source.sources" || true
+
+apt_options=(
+  -o "Dir::Etc::SourceList=$work/apt/sources.list"
+  -o "Dir::Etc::SourceParts=$work/apt/sources.list.d"
+  -o "Dir::State::Lists=$work/apt/lists"
+  -o "Dir::Cache=$work/apt"
+  -o "Dir::Cache::Archives=$work/apt/archives"
+  -o "APT::Sandbox::User=root"
+  -o "Debug::NoLocking=true"
+)
+echo "build-qt-windows: fetching qt6-base $source_version (log: $log)"
+apt-get "${apt_options[@]}" -qq update >>"$log" 2>&1
+# The mirror may have moved on to a Debian revision of the same Qt version.
+(cd "$work/src" && { apt-get "${apt_options[@]}" -q source "qt6-base=$source_version" ||
+  apt-get "${apt_options[@]}" -q source qt6-base; }) >>"$log" 2>&1
+srcdir=$(find "$work/src" -mindepth 1 -maxdepth 1 -type d -name 'qt6-base-*' | head -n 1)
+[ -n "$srcdir" ] || { echo "build-qt-windows: no source tree after apt-get source" >&2; exit 1; }
+case $srcdir in
+  */qt6-base-"$qt_version"*) ;;
+  *) echo "build-qt-windows: the mirror has $srcdir, not Qt $qt_version like the host tools" >&2; exit 1 ;;
+esac
+
+echo "build-qt-windows: configuring into $prefix"
+cmake -S "$srcdir" -B "$work/build" -G Ninja \
+  -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+  -DCMAKE_INSTALL_PREFIX="$prefix" \
+  -DQT_HOST_PATH=/usr \
+  -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+  "${options[@]}" >>"$log" 2>&1
+
+echo "build-qt-windows: building with $jobs jobs (about 950 steps)"
+cmake --build "$work/build" -j "$jobs" >>"$log" 2>&1
+rm -rf "$prefix"
+cmake --install "$work/build" >>"$log" 2>&1
+touch "$prefix/.complete"
+rm -rf "$work"
+echo "build-qt-windows: done in $(( (SECONDS - start) / 60 )) min $(( (SECONDS - start) % 60 )) s"
+echo "$prefix"

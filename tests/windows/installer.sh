@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# What ships: Kayoiji.exe is one GUI program that needs only Windows' own
+# DLLs and carries its version; the portable zip holds it with the sample
+# configuration; the installer installs silently for the current user (with
+# "ログオン時に起動する" asked for by /STARTUP), the program starts from its
+# shortcut's command, and the uninstaller removes everything but the user's
+# configuration, which a second install does not replace either.
+# usage: installer.sh WINE KAYOIJI.EXE SETUP.EXE ZIP WINDOW-PROBE.EXE
+# The prepared prefix and the Japanese locale come in the environment.
+set -euo pipefail
+if [ -z "${KAYOIJI_ON_XVFB:-}" ]; then
+  command -v xvfb-run >/dev/null || { echo "skipped: xvfb-run is missing"; exit 77; }
+  exec env KAYOIJI_ON_XVFB=1 xvfb-run -a -s '-screen 0 1024x768x24' "$0" "$@"
+fi
+wine=$1 exe=$2 setup=$3 zip=$4 probe=$5
+for f in "$setup" "$zip"; do
+  [ -f "$f" ] || { echo "FAILED: no $f (make windows runs cpack)" >&2; exit 1; }
+done
+server=$(dirname "$wine")/wineserver
+[ -x "$server" ] || server=wineserver
+trap '"$server" -k 2>/dev/null || true' EXIT
+fail() {
+  echo "FAILED: $*" >&2
+  exit 1
+}
+winepath_w() { "$wine" winepath -w "$1" | tr -d '\r'; }
+
+# The program itself.
+objdump=x86_64-w64-mingw32-objdump
+headers=$("$objdump" -p "$exe")
+grep -q 'Subsystem.*Windows GUI' <<<"$headers" || fail "not a GUI-subsystem program"
+dlls=$(sed -n 's/^\s*DLL Name: //p' <<<"$headers" | tr 'a-z' 'A-Z' | sort -u)
+echo "imports:" $dlls
+# Windows' own DLLs only: nothing of Qt or the compiler has to lie beside it.
+system='^(KERNEL32|USER32|GDI32|SHCORE|ADVAPI32|SHELL32|OLE32|OLEAUT32|COMDLG32|MPR|WS2_32|WINMM|IMM32|UXTHEME|DWMAPI|VERSION|NETAPI32|USERENV|SHLWAPI|UUID|WTSAPI32|SETUPAPI|CFGMGR32|D3D9|D3D11|D3D12|DXGI|DWRITE|D2D1|MSVCRT|AUTHZ|NTDLL|RPCRT4|API-MS-WIN-[A-Z0-9-]+)\.DLL$|^WINSPOOL\.DRV$'
+for dll in $dlls; do
+  grep -Eq "$system" <<<"$dll" || fail "Kayoiji.exe needs $dll"
+done
+resources=$(x86_64-w64-mingw32-windres -i "$exe" -O rc)
+grep -q '^"IDI_ICON1" 14 /\* RT_GROUP_ICON \*/' <<<"$resources" || fail "no icon"
+# The version the installer is named after, as FILEVERSION 1, 0, 8, 0.
+version=$(basename "$setup" | sed -n 's/^Kayoiji-\([0-9.]*\)-win64-setup\.exe$/\1/p')
+grep -q "FILEVERSION ${version//./, }, 0" <<<"$resources" || fail "no version resource $version"
+
+# The portable zip.
+listing=$(unzip -Z1 "$zip")
+for f in Kayoiji.exe ConfFile.dat; do
+  grep -qx "Kayoiji-[0-9.]*-win64/$f" <<<"$listing" || fail "the zip lacks $f"
+done
+echo "zip: $(tr '\n' ' ' <<<"$listing")"
+
+home=$WINEPREFIX/drive_c/users/${USER:-$(id -un)}
+instdir=$home/AppData/Local/Programs/Kayoiji
+config=$home/AppData/Roaming/Kayoiji/ConfFile.dat
+programs="$home/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
+# Wine spells it "StartUp".
+startup="$(find "$programs" -maxdepth 1 -iname startup | head -n 1)/Kayoiji.lnk"
+menu="$programs/Kayoiji/Kayoiji.lnk"
+uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kayoiji'
+
+install() {
+  "$wine" "$setup" /S "$@"
+  "$server" -w
+}
+uninstall() {
+  "$wine" "$instdir/Uninstall.exe" /S
+  # The uninstaller runs on from a copy of itself; wait for that too.
+  "$server" -w
+}
+
+rm -rf "$instdir" "$(dirname "$config")" "$startup"
+install /STARTUP
+[ -f "$instdir/Kayoiji.exe" ] || fail "not installed into $instdir"
+cmp -s "$config" "$instdir/ConfFile.dat" || fail "the user's configuration was not made from the sample"
+[ -f "$menu" ] || fail "no Start menu shortcut"
+[ -f "$startup" ] || fail "no Startup shortcut"
+"$wine" reg query "$uninstall_key" /v UninstallString >/dev/null 2>&1 || fail "no uninstall entry"
+link=$("$wine" "$probe" shortcut "$(winepath_w "$startup")" | tr -d '\r')
+echo "$link"
+target=$(sed -n 's/^target\t//p' <<<"$link")
+arguments=$(sed -n 's/^arguments\t//p' <<<"$link")
+[ "$target" = "$(winepath_w "$instdir/Kayoiji.exe")" ] || fail "the Startup shortcut runs $target"
+[ "$arguments" = "-f \"$(winepath_w "$config")\"" ] || fail "the Startup shortcut's arguments: $arguments"
+
+# The program starts as the shortcut starts it, on the user's configuration.
+"$wine" "$instdir/Kayoiji.exe" -f "$(winepath_w "$config")" &
+program=$!
+for ((i = 0; i < 300; i++)); do
+  LC_ALL=C.UTF-8 xdotool search --onlyvisible --name '^ Kayoiji$' >/dev/null 2>&1 && break
+  sleep 0.1
+done
+((i < 300)) || fail "the installed program shows no main window"
+kill "$program"
+"$server" -k 2>/dev/null || true
+echo "installed with the Startup shortcut; the installed program starts"
+
+printf 'DoMapping\tTrue\r\n' >"$config"
+uninstall
+[ ! -e "$instdir" ] || fail "left behind: $(ls "$instdir")"
+[ ! -e "$startup" ] && [ ! -e "$menu" ] || fail "shortcuts left behind"
+"$wine" reg query "$uninstall_key" >/dev/null 2>&1 && fail "the uninstall entry is left behind"
+[ "$(cat "$config")" = $'DoMapping\tTrue\r' ] || fail "the user's configuration was removed or changed"
+echo "uninstalled; the user's configuration stays"
+
+install
+[ -f "$instdir/Kayoiji.exe" ] || fail "the second install failed"
+[ ! -e "$startup" ] || fail "a Startup shortcut without /STARTUP"
+[ "$(cat "$config")" = $'DoMapping\tTrue\r' ] || fail "the second install replaced the user's configuration"
+uninstall
+echo "installed again without /STARTUP: no Startup shortcut, the configuration kept"
