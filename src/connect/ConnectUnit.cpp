@@ -156,9 +156,13 @@ void ConnectionRun::Prepare() {
 // arrive in the middle of a pass. It must not start a second pass over the
 // same entries (the entry under attempt is still due): it is remembered and
 // run once the current pass has returned.
-void ConnectionRun::Tick() { Enter(tickDeferred_, &ConnectionRun::TickPass); }
+void ConnectionRun::Tick() {
+  Enter(tickDeferred_, &ConnectionRun::TickPass);
+}
 
-void ConnectionRun::ConnectNow() { Enter(connectNowDeferred_, &ConnectionRun::ConnectNowPass); }
+void ConnectionRun::ConnectNow() {
+  Enter(connectNowDeferred_, &ConnectionRun::ConnectNowPass);
+}
 
 void ConnectionRun::Enter(bool& deferred, void (ConnectionRun::*pass)()) {
   if (abandoned_) return;
