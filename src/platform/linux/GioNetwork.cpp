@@ -365,6 +365,11 @@ void GioNetwork::RemoveDriveLink(const std::string& link) {
   bookmarks::RemoveDriveBookmark(link);
 }
 
+bool GioNetwork::MadeMountAt(const std::string& key, const std::string& root) const {
+  const auto known = connections_.find(key);
+  return known != connections_.end() && known->second.MadeMount && known->second.Root == root;
+}
+
 std::uint32_t GioNetwork::ReleaseMount(const std::string& key, const std::string& root,
                                        bool madeMount, bool force) {
   std::vector<std::string> users;
@@ -405,8 +410,10 @@ std::uint32_t GioNetwork::CancelConnection(const std::string& localName, std::ui
     return code::NotConnected;
   }
   DrivesLock lock(drivesFolder_);
-  const bool madeMount = known->second.MadeMount && known->second.Root == root;
-  if (const std::uint32_t error = ReleaseMount(where.Uri, root, madeMount, force)) return error;
+  if (const std::uint32_t error =
+          ReleaseMount(where.Uri, root, MadeMountAt(where.Uri, root), force)) {
+    return error;
+  }
   connections_.erase(where.Uri);
   return code::NoError;
 }
@@ -422,10 +429,9 @@ std::uint32_t GioNetwork::CancelDrive(char drive, bool force) {
   g_autoptr(GFile) file = g_file_new_for_path(target.c_str());
   const std::string root = MountRootOf(file);
   if (!root.empty()) {
-    const auto known = connections_.find(key);
-    const bool madeMount =
-        known != connections_.end() && known->second.MadeMount && known->second.Root == root;
-    if (const std::uint32_t error = ReleaseMount(key, root, madeMount, force)) return error;
+    if (const std::uint32_t error = ReleaseMount(key, root, MadeMountAt(key, root), force)) {
+      return error;
+    }
   }
   RemoveDriveLink(link);
   connections_.erase(key);

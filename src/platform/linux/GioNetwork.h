@@ -51,6 +51,8 @@ class GioNetwork : public NetworkService {
   // ...and the only place where such a link goes (a dangling one included).
   void RemoveDriveLink(const std::string& link);
   std::uint32_t CancelDrive(char drive, bool force);
+  // Whether the connection `key` of this object mounted `root` itself.
+  bool MadeMountAt(const std::string& key, const std::string& root) const;
   // Unmounts `root` when the connection `key` made it and nothing else uses it.
   std::uint32_t ReleaseMount(const std::string& key, const std::string& root, bool madeMount,
                              bool force);

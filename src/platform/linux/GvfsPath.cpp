@@ -1,5 +1,6 @@
 #include "platform/linux/GvfsPath.h"
 
+#include <glib.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,29 +15,12 @@ namespace {
 
 constexpr char kShareMount[] = "smb-share:";
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-// GVfs writes the values of a mount's name escaped as in a URI.
+// GVfs writes the values of a mount's name escaped as in a URI; a bad or
+// NUL escape names no share.
 std::optional<std::string> Unescape(const std::string& text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '%') {
-      out += text[i];
-      continue;
-    }
-    if (i + 2 >= text.size()) return std::nullopt;
-    const int high = HexDigit(text[i + 1]);
-    const int low = HexDigit(text[i + 2]);
-    if (high < 0 || low < 0) return std::nullopt;
-    out += static_cast<char>(high * 16 + low);
-    i += 2;
-  }
-  return out;
+  g_autofree char* plain = g_uri_unescape_string(text.c_str(), nullptr);
+  if (plain == nullptr) return std::nullopt;
+  return std::string(plain);
 }
 
 // "key=value,key=value" after the mount type.
