@@ -397,21 +397,25 @@ int TfrmCNF::SelectedEntry() const {
   return -1;
 }
 
-QString TfrmCNF::ShownText(int k, Field field) const {
-  const auto typed = unstorable_.find({k, field});
-  if (typed != unstorable_.end()) return typed->second;
+DefUnit::TextField& TfrmCNF::TextOf(int k, Field field) {
   const auto i = static_cast<std::size_t>(k);
   switch (field) {
     case Field::NetPath:
-      return FromSjis(WorkingCopy.NetPath[i]);
+      return WorkingCopy.NetPath[i];
     case Field::LocalDrive:
-      return FromSjis(WorkingCopy.LocalDrive[i]);
+      return WorkingCopy.LocalDrive[i];
     case Field::UserName:
-      return FromSjis(WorkingCopy.UserName[i]);
+      return WorkingCopy.UserName[i];
     case Field::UserPasswd:
       break;
   }
-  return FromSjis(WorkingCopy.UserPasswd[i]);
+  return WorkingCopy.UserPasswd[i];
+}
+
+QString TfrmCNF::ShownText(int k, Field field) {
+  const auto typed = unstorable_.find({k, field});
+  if (typed != unstorable_.end()) return typed->second;
+  return FromSjis(TextOf(k, field));
 }
 
 void TfrmCNF::ShowEntry() {
@@ -476,22 +480,11 @@ void TfrmCNF::StoreText(Field field, const QString& text) {
   } else {
     unstorable_.erase({k, field});
   }
-  switch (field) {
-    case Field::NetPath:
-      DefUnit::SetField(WorkingCopy.NetPath[i], ToSjis(text));
-      break;
-    case Field::LocalDrive:
-      // The drive is stored with its colon.
-      DefUnit::SetField(WorkingCopy.LocalDrive[i],
-                        platform::CutSjis(ToSjis(text), DefUnit::MaxFieldText - 1) + ":");
-      break;
-    case Field::UserName:
-      DefUnit::SetField(WorkingCopy.UserName[i], ToSjis(text));
-      break;
-    case Field::UserPasswd:
-      DefUnit::SetField(WorkingCopy.UserPasswd[i], ToSjis(text));
-      break;
-  }
+  // The drive is stored with its colon.
+  const std::string bytes = field == Field::LocalDrive
+                                ? platform::CutSjis(ToSjis(text), DefUnit::MaxFieldText - 1) + ":"
+                                : ToSjis(text);
+  DefUnit::SetField(TextOf(k, field), bytes);
   EntryChanged[i] = true;
 }
 

@@ -125,7 +125,9 @@ class TfrmCNF : public QWidget {
   void StoreText(Field field, const QString& text);
   // The box's text for `field` of entry k: as typed when the file cannot
   // hold it, else as stored.
-  QString ShownText(int k, Field field) const;
+  QString ShownText(int k, Field field);
+  // The working copy's field of entry k.
+  DefUnit::TextField& TextOf(int k, Field field);
   bool ExecuteDialog(Unit2::SaveFileDialog& dialog);
   bool EntryTextsStorable(int k);
   bool TextsStorable();
