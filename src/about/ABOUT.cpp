@@ -7,7 +7,7 @@
 #include <QScreen>
 #include <algorithm>
 
-TfrmABUT* frmABUT = nullptr;
+#include "platform/qt/Application.h"
 
 namespace {
 
@@ -54,9 +54,9 @@ QWidget* MakeShape(QWidget* parent, const char* name, const QRect& box) {
   return shape;
 }
 
-THTLabel* MakeLink(QWidget* parent, about::LinkShell* shell, const char* name, const QString& link,
-                   const QRect& box) {
-  auto* label = new THTLabel(parent, shell);
+THTLabel* MakeLink(QWidget* parent, platform::Services& services, about::LinkShell* shell,
+                   const char* name, const QString& link, const QRect& box) {
+  auto* label = new THTLabel(parent, services, shell);
   label->setObjectName(QString::fromLatin1(name));
   QFont font = LayoutFont(kPGothic, 12);
   font.setUnderline(true);
@@ -71,7 +71,8 @@ THTLabel* MakeLink(QWidget* parent, about::LinkShell* shell, const char* name, c
 
 }  // namespace
 
-TfrmABUT::TfrmABUT(QWidget* parent, about::LinkShell* shell) : QWidget(parent) {
+TfrmABUT::TfrmABUT(platform::Services& services, QWidget* parent, about::LinkShell* shell)
+    : QWidget(parent) {
   // A small caption bar without any caption buttons: "Close" is the way out.
   setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
   setWindowTitle(QStringLiteral("バージョン情報"));
@@ -100,15 +101,16 @@ TfrmABUT::TfrmABUT(QWidget* parent, about::LinkShell* shell) : QWidget(parent) {
   Label6 = MakeLabel(this, "Label6", QStringLiteral("野分"), QRect(100, 52, 32, 16),
                      LayoutFont(kGothic, 16));
 
-  HTLabel1 = MakeLink(this, shell, "HTLabel1", QStringLiteral("http://www.example.com/kayoiji/"),
-                      QRect(108, 72, 187, 12));
-  HTLabel2 = MakeLink(this, shell, "HTLabel2", QStringLiteral("nowaki@example.com"),
+  HTLabel1 = MakeLink(this, services, shell, "HTLabel1",
+                      QStringLiteral("http://www.example.com/kayoiji/"), QRect(108, 72, 187, 12));
+  HTLabel2 = MakeLink(this, services, shell, "HTLabel2", QStringLiteral("nowaki@example.com"),
                       QRect(108, 88, 82, 12));
 
   Button1 = new QPushButton(QStringLiteral("Close"), this);
   Button1->setObjectName(QStringLiteral("Button1"));
   Button1->setGeometry(256, 100, 61, 21);
-  connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+  platform::qt::ConnectHandler(services, Button1, &QPushButton::clicked, this,
+                               &TfrmABUT::Button1Click);
   setFocusProxy(Button1);
 
   PopupMenu1 = new QMenu(this);

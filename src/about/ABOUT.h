@@ -6,6 +6,7 @@
 
 #include "about/HTLabel.h"
 #include "about/LinkShell.h"
+#include "platform/Services.h"
 
 class QLabel;
 class QMenu;
@@ -15,9 +16,16 @@ class TfrmABUT : public QWidget {
   Q_OBJECT
  public:
   // Builds the window hidden, centred on the screen, and runs FormCreate.
-  // `shell` opens the links (null: the platform's own).
-  explicit TfrmABUT(QWidget* parent = nullptr, about::LinkShell* shell = nullptr);
+  // `shell` opens the links (null: the platform's own); a handler that
+  // fails is shown through `services`' general error handler. The controls
+  // are reached by their object names.
+  explicit TfrmABUT(platform::Services& services, QWidget* parent = nullptr,
+                    about::LinkShell* shell = nullptr);
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
   // Puts the current version into Label2.
   void FormCreate();
   // Hides the box; it stays alive and can be shown again.
@@ -37,12 +45,5 @@ class TfrmABUT : public QWidget {
   THTLabel* HTLabel2 = nullptr;
   QMenu* PopupMenu1 = nullptr;
 
- protected:
-  void showEvent(QShowEvent* event) override;
-
- private:
   bool fitted_ = false;
 };
-
-// The program's one About box; set by start-up.
-extern TfrmABUT* frmABUT;

@@ -11,6 +11,7 @@
 
 #include "platform/Codec.h"
 #include "platform/Errors.h"
+#include "platform/qt/Application.h"
 
 namespace {
 
@@ -50,8 +51,10 @@ std::string TakeComponent(std::string& text) {
 
 }  // namespace
 
-THTLabel::THTLabel(QWidget* owner, about::LinkShell* shell)
-    : QLabel(owner), shell_(shell != nullptr ? shell : &about::PlatformLinkShell()) {
+THTLabel::THTLabel(QWidget* owner, platform::Services& services, about::LinkShell* shell)
+    : QLabel(owner),
+      services_(services),
+      shell_(shell != nullptr ? shell : &about::PlatformLinkShell()) {
   // The caption is the link exactly as written, never markup.
   setTextFormat(Qt::PlainText);
   ReadLinkColors();
@@ -67,9 +70,10 @@ THTLabel::THTLabel(QWidget* owner, about::LinkShell* shell)
   bold.setBold(true);
   openItem_->setFont(bold);
   menu_->setDefaultAction(openItem_);
-  connect(openItem_, &QAction::triggered, this, [this] { Click(); });
+  platform::qt::ConnectHandler(services_, openItem_, &QAction::triggered, this, &THTLabel::Click);
   copyItem_ = menu_->addAction(QStringLiteral("コピー(&C)"));
-  connect(copyItem_, &QAction::triggered, this, [this] { CopyCaption(); });
+  platform::qt::ConnectHandler(services_, copyItem_, &QAction::triggered, this,
+                               &THTLabel::CopyCaption);
 }
 
 std::uint32_t THTLabel::ParseColorText(const std::string& text) {
@@ -148,7 +152,7 @@ void THTLabel::mouseReleaseEvent(QMouseEvent* event) {
   const bool click = leftPressed_ && event->button() == Qt::LeftButton &&
                      rect().contains(event->position().toPoint());
   leftPressed_ = false;
-  if (click) Click();
+  if (click) platform::qt::RunHandled(services_, [this] { Click(); });
 }
 
 void THTLabel::Click() {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "about/LinkShell.h"
+#include "platform/Services.h"
 
 class QAction;
 class QColor;
@@ -18,7 +19,8 @@ class THTLabel : public QLabel {
  public:
   // `shell` gives the link settings and opens links; null means the
   // platform's own. Reads the link settings (the last label created wins).
-  explicit THTLabel(QWidget* owner, about::LinkShell* shell = nullptr);
+  // A click that fails is shown through `services`' general error handler.
+  THTLabel(QWidget* owner, platform::Services& services, about::LinkShell* shell = nullptr);
 
   // "red,green,blue" as a platform colour value: 0x02000000 | red |
   // green << 8 | blue << 16, the components taken as they are (not cut to
@@ -64,6 +66,7 @@ class THTLabel : public QLabel {
   void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
+  platform::Services& services_;
   about::LinkShell* shell_;
   QMenu* menu_ = nullptr;
   QAction* openItem_ = nullptr;

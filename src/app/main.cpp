@@ -65,7 +65,12 @@ int AnswerInformationRequest(int argc, char** argv) {
 int main(int argc, char** argv) {
   // Before the toolkit starts: no display is needed for these.
   if (const int status = AnswerInformationRequest(argc, argv); status >= 0) return status;
-  platform::qt::KayoijiApplication app(argc, argv);
+  // The program's single instances: the services over the real backends and
+  // the running settings, passed by reference to everything that uses them.
+  platform::Services services;
+  DefUnit::RunningSettings running;
+
+  platform::qt::KayoijiApplication app(argc, argv, services);
   platform::qt::InstallFontSubstitutions();
   // The interface is Japanese: the toolkit's own texts (file dialogs) too.
   QTranslator toolkitTexts;
@@ -77,8 +82,6 @@ int main(int argc, char** argv) {
   NetworkBackend network;
   KeyboardBackend keyboard;
   OsIdentityBackend os;
-
-  platform::Services& services = platform::CurrentServices();
   services.Boxes = &boxes;
   services.App = &app;
   services.Network = &network;
@@ -93,19 +96,17 @@ int main(int argc, char** argv) {
 
   app.SetTitle("Kayoiji");
 
-  TfrmMain frmMain(DefUnit::Running(), services);
+  TfrmMain frmMain(running, services);
   app.SetMainWindow(&frmMain);
   // A failure while reading the configuration or shaping the window ends
   // the creation there; the program goes on.
-  app.RunHandled([&] { frmMain.FormCreate(); });
+  platform::qt::RunHandled(services, [&] { frmMain.FormCreate(); });
 
-  TfrmCNF settingsDialog(DefUnit::Running(), services);
-  frmCNF = &settingsDialog;
-  frmMain.frmCNF = &settingsDialog;
+  TfrmCNF frmCNF(running, services);
+  frmMain.SetSettingsDialog(&frmCNF);
 
-  TfrmABUT aboutBox;
-  frmABUT = &aboutBox;
-  settingsDialog.SetAboutDialog(&aboutBox);
+  TfrmABUT frmABUT(services);
+  frmCNF.SetAboutDialog(&frmABUT);
 
   if (frmMain.windowState() & Qt::WindowMinimized) {
     frmMain.showMinimized();

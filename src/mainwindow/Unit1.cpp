@@ -12,6 +12,7 @@
 #include "mainwindow/FormRgn.h"
 #include "mainwindow/fileIN.h"
 #include "platform/Codec.h"
+#include "platform/qt/Application.h"
 
 namespace {
 
@@ -135,12 +136,15 @@ TfrmMain::TfrmMain(DefUnit::RunningSettings& settings, platform::Services& servi
   // The run counts whole seconds: a coarse timer may fire up to 5% early,
   // and a tick or an exit that comes early is seen.
   Timer1 = new QTimer(this);
+  Timer1->setObjectName("Timer1");
   Timer1->setTimerType(Qt::PreciseTimer);
   Timer1->setInterval(1000);
   Timer2 = new QTimer(this);
+  Timer2->setObjectName("Timer2");
   Timer2->setTimerType(Qt::PreciseTimer);
   Timer2->setInterval(5000);
   anmTimer = new QTimer(this);
+  anmTimer->setObjectName("anmTimer");
   anmTimer->setInterval(200);
 
   // Creation order is drawing order: the picture lowest.
@@ -178,13 +182,18 @@ TfrmMain::TfrmMain(DefUnit::RunningSettings& settings, platform::Services& servi
   run_ = std::make_unique<Connection::ConnectionRun>(settings_, services_, *this, *timer1Control_,
                                                      *timer2Control_);
 
-  connect(Timer1, &QTimer::timeout, this, &TfrmMain::Timer1Timer);
-  connect(Timer2, &QTimer::timeout, this, &TfrmMain::Timer2Timer);
-  connect(anmTimer, &QTimer::timeout, this, &TfrmMain::anmTimerTimer);
-  connect(sbtConfig, &QToolButton::clicked, this, &TfrmMain::sbtConfigClick);
-  connect(sbtCNTNow, &QToolButton::clicked, this, &TfrmMain::sbtCNTNowClick);
-  connect(btnClose, &QToolButton::clicked, this, &TfrmMain::btnCloseClick);
-  connect(btnSmall, &QToolButton::clicked, this, &TfrmMain::btnSmallClick);
+  platform::qt::ConnectHandler(services_, Timer1, &QTimer::timeout, this, &TfrmMain::Timer1Timer);
+  platform::qt::ConnectHandler(services_, Timer2, &QTimer::timeout, this, &TfrmMain::Timer2Timer);
+  platform::qt::ConnectHandler(services_, anmTimer, &QTimer::timeout, this,
+                               &TfrmMain::anmTimerTimer);
+  platform::qt::ConnectHandler(services_, sbtConfig, &QToolButton::clicked, this,
+                               &TfrmMain::sbtConfigClick);
+  platform::qt::ConnectHandler(services_, sbtCNTNow, &QToolButton::clicked, this,
+                               &TfrmMain::sbtCNTNowClick);
+  platform::qt::ConnectHandler(services_, btnClose, &QToolButton::clicked, this,
+                               &TfrmMain::btnCloseClick);
+  platform::qt::ConnectHandler(services_, btnSmall, &QToolButton::clicked, this,
+                               &TfrmMain::btnSmallClick);
   anmTimer->start();
 }
 
@@ -236,7 +245,7 @@ void TfrmMain::sbtCNTNowClick() {
 }
 
 void TfrmMain::sbtConfigClick() {
-  if (settings_.SettingsOpen) {
+  if (pause_.SettingsOpen) {
     if (frmCNF != nullptr && frmCNF->isVisible()) {
       // Minimised or behind another window: the run waits for it, so the
       // user gets it back here.
@@ -248,21 +257,21 @@ void TfrmMain::sbtConfigClick() {
     // Hidden since the last check: resume, then open it anew.
     anmTimerTimer();
   }
-  settings_.SavedTimer1Enabled = Timer1->isActive();
-  settings_.SavedTimer2Enabled = Timer2->isActive();
+  pause_.SavedTimer1Enabled = Timer1->isActive();
+  pause_.SavedTimer2Enabled = Timer2->isActive();
   Timer1->stop();
   Timer2->stop();
   if (frmCNF != nullptr) frmCNF->show();
-  settings_.SettingsOpen = true;
+  pause_.SettingsOpen = true;
 }
 
 void TfrmMain::anmTimerTimer() {
-  if (!settings_.SettingsOpen) return;
+  if (!pause_.SettingsOpen) return;
   if (frmCNF != nullptr && frmCNF->isVisible()) return;
   // A timer enabled again starts its interval afresh.
-  timer1Control_->SetEnabled(settings_.SavedTimer1Enabled);
-  timer2Control_->SetEnabled(settings_.SavedTimer2Enabled);
-  settings_.SettingsOpen = false;
+  timer1Control_->SetEnabled(pause_.SavedTimer1Enabled);
+  timer2Control_->SetEnabled(pause_.SavedTimer2Enabled);
+  pause_.SettingsOpen = false;
 }
 
 void TfrmMain::btnSmallClick() {

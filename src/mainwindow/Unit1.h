@@ -29,9 +29,51 @@ class TfrmMain : public QWidget, public Connection::MainView {
            QWidget* parent = nullptr);
   ~TfrmMain() override;
 
-  // The settings dialog "設定" shows; set by the program start.
-  QWidget* frmCNF = nullptr;
+  // The creation handler: reads the configuration, prepares the run and
+  // shapes the window. The program's start runs it under the general error
+  // handler.
+  void FormCreate();
+  // The settings dialog "設定" shows.
+  void SetSettingsDialog(QWidget* dialog) { frmCNF = dialog; }
 
+  // Connection::MainView
+  bool NoErrorTicked() const override;
+  void SetNoErrorTicked(bool ticked) override;
+  void SetStateText(const std::string& utf8) override;
+  void SetPathText(const std::string& sjis) override;
+
+  // The run's pause while the settings dialog is open.
+  struct SettingsPause {
+    bool SettingsOpen = false;
+    bool SavedTimer1Enabled = false;
+    bool SavedTimer2Enabled = false;
+  };
+  const SettingsPause& Pause() const { return pause_; }
+  // True while the window follows the mouse by hand (no system move).
+  bool Moving() const { return manualMove_; }
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+  // The handlers are reached through their controls and timers; as slots
+  // they can also be invoked by name.
+ private slots:
+  void Timer1Timer();
+  void Timer2Timer();
+  void sbtCNTNowClick();
+  void sbtConfigClick();
+  void anmTimerTimer();
+  void btnSmallClick();
+  void btnCloseClick();
+
+ private:
+  void FormMouseDown(QMouseEvent* event);
+  void ShapeWindow();
+
+  QWidget* frmCNF = nullptr;
   QTimer* Timer1 = nullptr;
   QTimer* Timer2 = nullptr;
   QCheckBox* chkNOErr = nullptr;
@@ -46,39 +88,10 @@ class TfrmMain : public QWidget, public Connection::MainView {
   TfileIN* fileIN1 = nullptr;
   TFormRgn* RgnMain = nullptr;
 
-  // Connection::MainView
-  bool NoErrorTicked() const override;
-  void SetNoErrorTicked(bool ticked) override;
-  void SetStateText(const std::string& utf8) override;
-  void SetPathText(const std::string& sjis) override;
-
-  Connection::ConnectionRun& Run() { return *run_; }
-  // True while the window follows the mouse by hand (no system move).
-  bool Moving() const { return manualMove_; }
-
- public slots:
-  void FormCreate();
-  void Timer1Timer();
-  void Timer2Timer();
-  void sbtCNTNowClick();
-  void sbtConfigClick();
-  void anmTimerTimer();
-  void btnSmallClick();
-  void btnCloseClick();
-
- protected:
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseMoveEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
-
- private:
-  void FormMouseDown(QMouseEvent* event);
-  void ShapeWindow();
-
   class TimerControl;
   DefUnit::RunningSettings& settings_;
   platform::Services& services_;
+  SettingsPause pause_;
   std::unique_ptr<TimerControl> timer1Control_;
   std::unique_ptr<TimerControl> timer2Control_;
   std::unique_ptr<Connection::ConnectionRun> run_;

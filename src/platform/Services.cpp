@@ -10,9 +10,4 @@ Box InformationBox(const std::string& text, BoxButtons buttons) {
   return Box{BoxKind::Information, "情報", text, buttons};
 }
 
-Services& CurrentServices() {
-  static Services services;
-  return services;
-}
-
 }  // namespace platform

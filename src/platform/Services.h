@@ -1,6 +1,6 @@
 // The services the toolkit-free layers rely on, as small interfaces. The
-// program wires the real ones (Qt, GIO or Win32) into one Services record at
-// start-up; tests wire their own doubles.
+// program's start owns the real ones (Qt, GIO or Win32) and one Services
+// record over them, and passes it by reference; tests wire their own doubles.
 #pragma once
 
 #include <cstdint>
@@ -151,8 +151,5 @@ struct Services {
   // The program's own path first, then the parameters.
   std::vector<std::string> CommandLine;
 };
-
-// The services of the running program; set once by start-up.
-Services& CurrentServices();
 
 }  // namespace platform

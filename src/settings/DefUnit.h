@@ -1,5 +1,6 @@
-// The settings store: the running settings of the process, the configuration
-// file's reader and writer, and the scrambling of stored passwords.
+// The settings store: the running settings of the process and the
+// configuration file's reader and writer (passwords are stored scrambled,
+// see Scramble.h).
 #pragma once
 
 #include <array>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "platform/Services.h"
+#include "settings/Scramble.h"
 
 namespace DefUnit {
 
@@ -31,29 +33,8 @@ using TextField = std::array<char, FieldSize>;
 using TextArray = std::array<TextField, MaxEntries>;
 using IntArray = std::array<std::int32_t, MaxEntries>;
 
-// The process-wide variables of the unit, in their order.
-struct RunningSettings {
-  TextArray NetPath{};
-  TextArray LocalDrive{};
-  TextArray UserName{};
-  TextArray UserPasswd{};
-  IntArray Countdown{};
-  IntArray WaitTime{};
-  IntArray MaxError{};
-  IntArray ErrorCount{};
-  bool DoMapping = false;
-  bool SmallStart = false;
-  std::int32_t ExitTime = 5;
-  std::int32_t EntryCount = 0;
-  bool SettingsOpen = false;
-  bool SavedTimer1Enabled = false;
-  bool SavedTimer2Enabled = false;
-  bool NoErrorDialog = false;
-  std::string ConfigFileName = "ConfFile.dat";
-  bool HoldShiftKey = false;
-};
-
-// The settings dialog's working copy: what SaveSettings writes.
+// The connections and the global options: what the configuration file
+// holds, and what the settings dialog edits as its working copy.
 struct ConnectionSettings {
   TextArray NetPath{};
   TextArray LocalDrive{};
@@ -67,8 +48,15 @@ struct ConnectionSettings {
   bool NoErrorDialog = false;
 };
 
-// The one instance of the running settings.
-RunningSettings& Running();
+// The settings the program runs with: the connections as loaded, and the
+// run's own state beside them. One instance, owned by the program's start.
+struct RunningSettings : ConnectionSettings {
+  IntArray Countdown{};
+  IntArray ErrorCount{};
+  std::int32_t EntryCount = 0;
+  std::string ConfigFileName = "ConfFile.dat";
+  bool HoldShiftKey = false;
+};
 
 extern const char* const DefaultConfigFileName;  // "ConfFile.dat"
 
@@ -132,27 +120,5 @@ struct ParsedInteger {
   bool Hex = false;
 };
 std::optional<ParsedInteger> ParseInteger(std::string_view text);
-
-// ---- Password scrambling ---------------------------------------------------
-
-constexpr int MaxStorablePassword = 27;
-
-std::string ScramblePassword(const std::string& password);
-// Throws platform::EConvertError for a text that is not hexadecimal.
-std::string UnscramblePassword(const std::string& text);
-// mode 1: bytes to upper-case hexadecimal digits; otherwise digits to bytes.
-std::string HexText(const std::string& text, int mode);
-
-// Why a password would not read back as it was typed.
-enum class PasswordProblem {
-  None,
-  TooLong,       // more than 27 bytes: the file keeps only 27
-  UnstoredByte,  // a byte whose scrambled form reads back as another byte
-  Blank,         // a space or TAB: the reader drops them
-};
-PasswordProblem CheckPasswordStorable(const std::string& password);
-inline bool PasswordStorable(const std::string& password) {
-  return CheckPasswordStorable(password) == PasswordProblem::None;
-}
 
 }  // namespace DefUnit

@@ -24,8 +24,6 @@
 #include "settingsdialog/HintTracker.h"
 #include "settingsdialog/NetFolder.h"
 
-TfrmCNF* frmCNF = nullptr;
-
 namespace {
 
 constexpr int kClientWidth = 626;
@@ -272,6 +270,27 @@ void TfrmCNF::CreateControls() {
   }
   cmbDrive->setValidator(new Unit2::SjisLimitValidator(DefUnit::MaxFieldText - 1, cmbDrive));
 
+  // Every control is reachable by its name, as the other windows' are.
+  const std::pair<QWidget*, const char*> named[] = {
+      {fileName, "fileName"},       {Label1, "Label1"},
+      {autoStart, "autoStart"},     {errorDialogShow, "errorDialogShow"},
+      {smallStart, "smallStart"},   {txtEndSecond, "txtEndSecond"},
+      {btnCnfFile, "btnCnfFile"},   {Label2, "Label2"},
+      {Label3, "Label3"},           {GroupBox2, "GroupBox2"},
+      {txtNetPath, "txtNetPath"},   {cmbDrive, "cmbDrive"},
+      {txtUserName, "txtUserName"}, {txtPassWD, "txtPassWD"},
+      {txtSecond, "txtSecond"},     {txtMaxError, "txtMaxError"},
+      {btnNet, "btnNet"},           {btnTest, "btnTest"},
+      {Label4, "Label4"},           {Label5, "Label5"},
+      {Label6, "Label6"},           {Label7, "Label7"},
+      {Label8, "Label8"},           {Label9, "Label9"},
+      {Label10, "Label10"},         {Label11, "Label11"},
+      {btnSave, "btnSave"},         {btnCancel, "btnCancel"},
+      {lblHint, "lblHint"},         {cmbNumber, "cmbNumber"},
+      {btnVersion, "btnVersion"},
+  };
+  for (const auto& [control, name] : named) control->setObjectName(QString::fromLatin1(name));
+
   QWidget* order[] = {fileName,   autoStart,   smallStart, errorDialogShow, txtEndSecond,
                       btnCnfFile, txtNetPath,  cmbDrive,   txtUserName,     txtPassWD,
                       txtSecond,  txtMaxError, btnNet,     btnTest,         btnSave,
@@ -286,38 +305,27 @@ void TfrmCNF::CreateControls() {
 
   // Typing changes the text, picking from the list may change only the
   // selection (when the text already read as the item): both are a change.
-  connect(cmbNumber, &QComboBox::editTextChanged, this,
-          [this] { Handled(&TfrmCNF::cmbNumberChange); });
-  connect(cmbNumber, &QComboBox::currentIndexChanged, this,
-          [this] { Handled(&TfrmCNF::cmbNumberChange); });
-  connect(btnNet, &QPushButton::clicked, this, [this] { Handled(&TfrmCNF::btnNetClick); });
-  connect(btnCnfFile, &QPushButton::clicked, this, [this] { Handled(&TfrmCNF::btnCnfFileClick); });
-  connect(btnTest, &QPushButton::clicked, this, [this] { Handled(&TfrmCNF::btnTestClick); });
-  connect(txtNetPath, &QLineEdit::textChanged, this,
-          [this] { Handled(&TfrmCNF::txtNetPathChange); });
-  connect(cmbDrive, &QComboBox::editTextChanged, this,
-          [this] { Handled(&TfrmCNF::cmbDriveChange); });
-  connect(txtUserName, &QLineEdit::textChanged, this,
-          [this] { Handled(&TfrmCNF::txtUserNameChange); });
-  connect(txtPassWD, &QLineEdit::textChanged, this, [this] { Handled(&TfrmCNF::txtPassWDChange); });
-  connect(txtSecond, &QLineEdit::textChanged, this, [this] { Handled(&TfrmCNF::txtSecondChange); });
-  connect(txtMaxError, &QLineEdit::textChanged, this,
-          [this] { Handled(&TfrmCNF::txtMaxErrorChange); });
-  connect(txtEndSecond, &QLineEdit::textChanged, this,
-          [this] { Handled(&TfrmCNF::txtEndSecondChange); });
-  connect(errorDialogShow, &QCheckBox::toggled, this,
-          [this] { Handled(&TfrmCNF::errorDialogShowClick); });
-  connect(smallStart, &QCheckBox::toggled, this, [this] { Handled(&TfrmCNF::smallStartClick); });
-  connect(autoStart, &QCheckBox::toggled, this, [this] { Handled(&TfrmCNF::autoStartClick); });
-  connect(btnSave, &QPushButton::clicked, this, [this] { Handled(&TfrmCNF::btnSaveClick); });
-  connect(btnCancel, &QPushButton::clicked, this, [this] { Handled(&TfrmCNF::btnCancelClick); });
-  connect(btnVersion, &QPushButton::clicked, this, [this] { Handled(&TfrmCNF::btnVersionClick); });
-}
-
-// Caught here rather than in the application's event handler, so that a
-// failure never unwinds through the toolkit's signal dispatch.
-void TfrmCNF::Handled(void (TfrmCNF::*handler)()) {
-  platform::qt::RunHandled(services_, [&] { (this->*handler)(); });
+  auto on = [this](auto* sender, auto signal, void (TfrmCNF::*handler)()) {
+    platform::qt::ConnectHandler(services_, sender, signal, this, handler);
+  };
+  on(cmbNumber, &QComboBox::editTextChanged, &TfrmCNF::cmbNumberChange);
+  on(cmbNumber, &QComboBox::currentIndexChanged, &TfrmCNF::cmbNumberChange);
+  on(btnNet, &QPushButton::clicked, &TfrmCNF::btnNetClick);
+  on(btnCnfFile, &QPushButton::clicked, &TfrmCNF::btnCnfFileClick);
+  on(btnTest, &QPushButton::clicked, &TfrmCNF::btnTestClick);
+  on(txtNetPath, &QLineEdit::textChanged, &TfrmCNF::txtNetPathChange);
+  on(cmbDrive, &QComboBox::editTextChanged, &TfrmCNF::cmbDriveChange);
+  on(txtUserName, &QLineEdit::textChanged, &TfrmCNF::txtUserNameChange);
+  on(txtPassWD, &QLineEdit::textChanged, &TfrmCNF::txtPassWDChange);
+  on(txtSecond, &QLineEdit::textChanged, &TfrmCNF::txtSecondChange);
+  on(txtMaxError, &QLineEdit::textChanged, &TfrmCNF::txtMaxErrorChange);
+  on(txtEndSecond, &QLineEdit::textChanged, &TfrmCNF::txtEndSecondChange);
+  on(errorDialogShow, &QCheckBox::toggled, &TfrmCNF::errorDialogShowClick);
+  on(smallStart, &QCheckBox::toggled, &TfrmCNF::smallStartClick);
+  on(autoStart, &QCheckBox::toggled, &TfrmCNF::autoStartClick);
+  on(btnSave, &QPushButton::clicked, &TfrmCNF::btnSaveClick);
+  on(btnCancel, &QPushButton::clicked, &TfrmCNF::btnCancelClick);
+  on(btnVersion, &QPushButton::clicked, &TfrmCNF::btnVersionClick);
 }
 
 // ---- Creation, showing and the hint line ------------------------------------
@@ -342,30 +350,19 @@ void TfrmCNF::showEvent(QShowEvent* event) {
       move(s->availableGeometry().center() - rect().center());
     }
   }
-  Handled(&TfrmCNF::FormShow);
+  platform::qt::RunHandled(services_, [this] { FormShow(); });
 }
 
 void TfrmCNF::FormShow() {
-  DefUnit::ConnectionSettings& c = WorkingCopy;
+  WorkingCopy = static_cast<const DefUnit::ConnectionSettings&>(running_);
   unstorable_.clear();
   for (int k = 0; k < DefUnit::MaxEntries; ++k) {
     const auto i = static_cast<std::size_t>(k);
-    c.NetPath[i] = running_.NetPath[i];
-    c.UserName[i] = running_.UserName[i];
-    c.UserPasswd[i] = running_.UserPasswd[i];
-    c.WaitTime[i] = running_.WaitTime[i];
-    c.MaxError[i] = running_.MaxError[i];
-    if (DefUnit::FieldLength(running_.LocalDrive[i]) == 0) {
-      DefUnit::SetField(c.LocalDrive[i], "Z:");
-    } else {
-      c.LocalDrive[i] = running_.LocalDrive[i];
+    if (DefUnit::FieldLength(WorkingCopy.LocalDrive[i]) == 0) {
+      DefUnit::SetField(WorkingCopy.LocalDrive[i], "Z:");
     }
     EntryChanged[i] = false;
   }
-  c.DoMapping = running_.DoMapping;
-  c.SmallStart = running_.SmallStart;
-  c.ExitTime = running_.ExitTime;
-  c.NoErrorDialog = running_.NoErrorDialog;
 
   // Offer the file the program read: its name resolved against the current
   // folder, which the program never changes after start-up.

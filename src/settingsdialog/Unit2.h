@@ -40,6 +40,24 @@ class TfrmCNF : public QWidget {
     fileDialogRunner_ = std::move(runner);
   }
 
+  // The entry's text fields, in the order of the boxes.
+  enum class Field { NetPath, LocalDrive, UserName, UserPasswd };
+
+  // ---- What the dialog holds, read-only (tests; the controls are reached
+  // by their object names) ----
+  // The entry shown: the item of cmbNumber whose number the box's text
+  // names, however it got there (typed, picked, keys, wheel), or -1 while the
+  // text names no entry.
+  int SelectedEntry() const;
+  const DefUnit::ConnectionSettings& Working() const { return WorkingCopy; }
+  bool EntryWasChanged(int k) const { return EntryChanged.at(static_cast<std::size_t>(k)); }
+  bool OptionsWereChanged() const { return OptionsChanged; }
+  bool EditsAreEnabled() const { return EditsEnabled; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
   // Controls, in declaration order.
   QLineEdit* fileName = nullptr;
   QLabel* Label1 = nullptr;
@@ -97,29 +115,14 @@ class TfrmCNF : public QWidget {
   void btnVersionClick();
   void DisplayHint(const QString& hint);
 
-  // The entry shown: the item of cmbNumber whose number the box's text
-  // names, however it got there (typed, picked, keys, wheel), or -1 while the
-  // text names no entry.
-  int SelectedEntry() const;
-
-  // The entry's text fields, in the order of the boxes.
-  enum class Field { NetPath, LocalDrive, UserName, UserPasswd };
-
   // The working copy and its change flags.
   DefUnit::ConnectionSettings WorkingCopy;
   std::array<bool, DefUnit::MaxEntries> EntryChanged{};
   bool OptionsChanged = false;
   bool EditsEnabled = false;
 
- protected:
-  void showEvent(QShowEvent* event) override;
-
- private:
   void CreateControls();
   void ShowEntry();
-  // Runs a handler as the program's general error handler would: a failure
-  // ends it and is shown in an error box; the dialog goes on.
-  void Handled(void (TfrmCNF::*handler)());
   // The entry handlers store into entry k only while an item is selected.
   int EditableEntry() const;
   void StoreText(Field field, const QString& text);
@@ -146,6 +149,3 @@ class TfrmCNF : public QWidget {
   // saving is refused until they are corrected.
   std::map<std::pair<int, Field>, QString> unstorable_;
 };
-
-// The program's one settings dialog; set by the program start.
-extern TfrmCNF* frmCNF;

@@ -7,14 +7,18 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "AboutServices.h"
 #include "RecordingShell.h"
 #include "about/ABOUT.h"
+#include "support/WidgetTests.h"
 
 namespace {
 
+using testsupport::Named;
+
 TEST(About, ShowsTheCurrentVersionAndHidesWithClose) {
   RecordingShell shell;
-  TfrmABUT box(nullptr, &shell);
+  TfrmABUT box(AboutServices(), nullptr, &shell);
   EXPECT_EQ(box.windowTitle(), "バージョン情報");
   EXPECT_EQ(box.size(), QSize(325, 124));
   EXPECT_FALSE(box.windowFlags() & Qt::WindowCloseButtonHint);
@@ -24,17 +28,17 @@ TEST(About, ShowsTheCurrentVersionAndHidesWithClose) {
     box.show();
     box.show();  // "Version" again while it is up changes nothing
     EXPECT_TRUE(box.isVisible());
-    EXPECT_EQ(box.Label2->text(), "version.1.0.8   2001");
-    QTest::mouseClick(box.Button1, Qt::LeftButton);
+    EXPECT_EQ(Named<QLabel>(box, "Label2")->text(), "version.1.0.8   2001");
+    QTest::mouseClick(Named<QPushButton>(box, "Button1"), Qt::LeftButton);
     EXPECT_FALSE(box.isVisible());
   }
 }
 
 TEST(About, TheLinksOpenAsWebPageAndAsMail) {
   RecordingShell shell;
-  TfrmABUT box(nullptr, &shell);
-  box.HTLabel1->Click();
-  box.HTLabel2->Click();
+  TfrmABUT box(AboutServices(), nullptr, &shell);
+  Named<THTLabel>(box, "HTLabel1")->Click();
+  Named<THTLabel>(box, "HTLabel2")->Click();
   ASSERT_EQ(shell.Opened.size(), 2u);
   EXPECT_TRUE(shell.Opened[0].first.starts_with("http://"));
   EXPECT_FALSE(shell.Opened[0].second);
@@ -44,7 +48,7 @@ TEST(About, TheLinksOpenAsWebPageAndAsMail) {
 
 TEST(About, EveryTextFitsItsLabelInsideTheWindow) {
   RecordingShell shell;
-  TfrmABUT box(nullptr, &shell);
+  TfrmABUT box(AboutServices(), nullptr, &shell);
   box.show();
   for (QLabel* label : box.findChildren<QLabel*>()) {
     const QString name = label->objectName();
@@ -56,16 +60,16 @@ TEST(About, EveryTextFitsItsLabelInsideTheWindow) {
     }
     EXPECT_TRUE(box.rect().contains(label->geometry())) << name.toStdString();
   }
-  EXPECT_EQ(box.Button1->geometry(), QRect(256, 100, 61, 21));
+  EXPECT_EQ(Named<QPushButton>(box, "Button1")->geometry(), QRect(256, 100, 61, 21));
 }
 
 TEST(About, TheWindowsFontsResolveToJapaneseFaces) {
   if (!QFontDatabase::families().contains("IPAPGothic")) GTEST_SKIP() << "no IPA fonts";
   RecordingShell shell;
-  TfrmABUT box(nullptr, &shell);
-  EXPECT_EQ(QFontInfo(box.HTLabel1->font()).family(), "IPAPGothic");
-  EXPECT_EQ(QFontInfo(box.Label3->font()).family(), "IPAGothic");
-  EXPECT_EQ(QFontInfo(box.Label3->font()).pixelSize(), 15);
+  TfrmABUT box(AboutServices(), nullptr, &shell);
+  EXPECT_EQ(QFontInfo(Named<THTLabel>(box, "HTLabel1")->font()).family(), "IPAPGothic");
+  EXPECT_EQ(QFontInfo(Named<QLabel>(box, "Label3")->font()).family(), "IPAGothic");
+  EXPECT_EQ(QFontInfo(Named<QLabel>(box, "Label3")->font()).pixelSize(), 15);
 }
 
 }  // namespace

@@ -9,10 +9,10 @@
 #include <QTest>
 #include <memory>
 
+#include "AboutServices.h"
 #include "RecordingShell.h"
 #include "about/HTLabel.h"
 #include "platform/Errors.h"
-#include "platform/qt/MessageBoxes.h"
 
 namespace {
 
@@ -52,12 +52,12 @@ class HTLabelTest : public ::testing::Test {
     window_.resize(300, 100);
     window_.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window_));
-    platform::qt::QtMessageBoxes::ClearRecorded();
+    AboutBoxes().Shown.clear();
   }
-  void TearDown() override { platform::qt::QtMessageBoxes::ClearRecorded(); }
+  void TearDown() override { AboutBoxes().Shown.clear(); }
 
   THTLabel* NewLabel(const QString& caption, int top = 0) {
-    auto* label = new THTLabel(&window_, &shell_);
+    auto* label = new THTLabel(&window_, AboutServices(), &shell_);
     label->setText(caption);
     label->setGeometry(10, top, 200, 20);
     label->show();
@@ -161,11 +161,23 @@ TEST_F(HTLabelTest, ABadColourFailsFromClickAndFromPainting) {
   EXPECT_THROW(label->Click(), platform::EConvertError);
   EXPECT_TRUE(shell_.Opened.empty());
 
+  // A click from the mouse or the menu ends there and is shown in the
+  // general error box; nothing unwinds into the toolkit.
+  QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(5, 5));
+  label->OpenItem()->trigger();
+  ASSERT_EQ(AboutBoxes().Shown.size(), 2u);
+  for (const platform::Box& box : AboutBoxes().Shown) {
+    EXPECT_EQ(box.Kind, platform::BoxKind::Error);
+    EXPECT_EQ(box.Title, "Kayoiji");
+  }
+  EXPECT_TRUE(shell_.Opened.empty());
+  AboutBoxes().Shown.clear();
+
   // From painting, the failure reaches the program's error handler.
   shell_.Settings.Normal = "0,0,blue";
   THTLabel* painted = NewLabel("http://www.example.com/", 30);
   painted->repaint();
-  const auto& boxes = platform::qt::QtMessageBoxes::Recorded();
+  const auto& boxes = AboutBoxes().Shown;
   ASSERT_FALSE(boxes.empty());
   EXPECT_EQ(boxes.back().Text, "'blue' は整数ではありません.");
   EXPECT_EQ(boxes.back().Title, "Kayoiji");

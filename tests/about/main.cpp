@@ -2,18 +2,34 @@
 // object, so a failure raised from a handler reaches its error handler.
 #include <gtest/gtest.h>
 
+#include "AboutServices.h"
 #include "platform/qt/Application.h"
 #include "platform/qt/Fonts.h"
-#include "platform/qt/MessageBoxes.h"
+#include "support/WidgetTests.h"
+
+namespace {
+platform::Services* services = nullptr;
+testsupport::RecordingBoxes* boxes = nullptr;
+}  // namespace
+
+platform::Services& AboutServices() {
+  return *services;
+}
+
+testsupport::RecordingBoxes& AboutBoxes() {
+  return *boxes;
+}
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  platform::qt::KayoijiApplication app(argc, argv);
+  testsupport::OffscreenUnlessTold();
+  platform::Services programServices;
+  testsupport::RecordingBoxes recording;
+  programServices.Boxes = &recording;
+  platform::qt::KayoijiApplication app(argc, argv, programServices);
+  programServices.App = &app;
+  services = &programServices;
+  boxes = &recording;
   platform::qt::InstallFontSubstitutions();
-  platform::qt::QtMessageBoxes::EnableTestMode();
-  platform::qt::QtMessageBoxes boxes;
-  platform::CurrentServices().Boxes = &boxes;
-  platform::CurrentServices().App = &app;
   app.SetTitle("Kayoiji");
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

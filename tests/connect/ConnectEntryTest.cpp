@@ -40,10 +40,10 @@ TEST(ConnectEntry, FailureShowsTheBoxBeforeTheTitleAndLabelsChange) {
   Fixture f;
   f.p.DefaultAddCode = 86;
   EXPECT_EQ(f.Connect(), -1);
-  ASSERT_EQ(f.p.Boxes.size(), 1u);
-  EXPECT_EQ(f.p.Boxes[0].Title, "エラー");
-  EXPECT_EQ(f.p.Boxes[0].Kind, platform::BoxKind::Error);
-  EXPECT_EQ(f.p.Boxes[0].Buttons, platform::BoxButtons::Ok);
+  ASSERT_EQ(f.p.Boxes.Shown.size(), 1u);
+  EXPECT_EQ(f.p.Boxes.Shown[0].Title, "エラー");
+  EXPECT_EQ(f.p.Boxes.Shown[0].Kind, platform::BoxKind::Error);
+  EXPECT_EQ(f.p.Boxes.Shown[0].Buttons, platform::BoxButtons::Ok);
   EXPECT_THAT(
       std::vector<std::string>(f.p.Log.end() - 4, f.p.Log.end()),
       ElementsAre("box エラー パスワードエラーです。 (title *Kayoiji [接続中], state 接続処理中)",
@@ -57,14 +57,14 @@ TEST(ConnectEntry, TheTickIsReadOnceAtTheStart) {
   // Clearing the box during the attempt does not bring the box back.
   f.p.DuringAdd = [&] { f.p.Ticked = false; };
   EXPECT_EQ(f.Connect(), -1);
-  EXPECT_TRUE(f.p.Boxes.empty());
+  EXPECT_TRUE(f.p.Boxes.Shown.empty());
   EXPECT_EQ(f.p.StateText, "接続先が見つかりません。");
 
   Fixture g;
   g.p.DefaultAddCode = 67;
   g.p.DuringAdd = [&] { g.p.Ticked = true; };
   g.Connect();
-  EXPECT_EQ(g.p.Boxes.size(), 1u);
+  EXPECT_EQ(g.p.Boxes.Shown.size(), 1u);
 }
 
 TEST(ConnectEntry, TrailingBackslashLosesOneByteInTheStoredPath) {

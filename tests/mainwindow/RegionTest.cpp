@@ -17,6 +17,7 @@
 #include "mainwindow/RegionData.h"
 #include "mainwindow/fileIN.h"
 #include "platform/Errors.h"
+#include "support/WidgetTests.h"
 #include "support/TestFiles.h"
 
 using RegionData::Rect;
@@ -413,7 +414,7 @@ TEST(FileIn, WriteDataStoresTheFileOrACountOfZero) {
 }
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  testsupport::OffscreenUnlessTold();
   QApplication app(argc, argv);
   testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

@@ -11,11 +11,10 @@ using ConnectionTest = DialogFixture;
 class LoggedBoxes {
  public:
   explicit LoggedBoxes(testsupport::ScriptedPlatform& scripted) {
-    QtMessageBoxes::SetWhileOpen([&scripted] {
-      const platform::Box& b = QtMessageBoxes::Recorded().back();
+    scripted.Boxes.WhileOpen = [&scripted](const platform::Box& b) {
       scripted.Log.push_back("box " + b.Title + " " + b.Text + " (title " + scripted.CurrentTitle +
                              ")");
-    });
+    };
   }
 };
 
@@ -29,8 +28,8 @@ TEST_F(ConnectionTest, SuccessRemovesTheConnectionBeforeTheBox) {
   Show();
   LoggedBoxes logged(scripted);
   scripted.Log.clear();
-  Type(dialog->txtPassWD, QStringLiteral("pw"));
-  Click(dialog->btnTest);
+  Type(txtPassWD, QStringLiteral("pw"));
+  Click(btnTest);
 
   const std::vector<std::string> expected = {
       "pump",
@@ -47,19 +46,19 @@ TEST_F(ConnectionTest, SuccessRemovesTheConnectionBeforeTheBox) {
       "title  Kayoiji",
   };
   EXPECT_EQ(scripted.Log, expected);
-  EXPECT_EQ(QtMessageBoxes::Recorded().at(0).Kind, platform::BoxKind::Information);
+  EXPECT_EQ(Boxes().at(0).Kind, platform::BoxKind::Information);
   // The test changes nothing: the typed password was the only edit.
   EXPECT_EQ(scripted.StateText, "待機中");
-  dialog->EntryChanged[0] = false;
-  EXPECT_FALSE(AnyFlag());
+  EXPECT_TRUE(dialog->EntryWasChanged(0));
+  EXPECT_FALSE(AnyFlag(0));
 }
 
 TEST_F(ConnectionTest, UsesTheControlsAsTypedWithTheTrailingBackslash) {
   Show();
-  Clear(dialog->txtNetPath);
-  Type(dialog->txtNetPath, QStringLiteral("\\\\srv\\共有\\"));
-  Clear(dialog->cmbDrive->lineEdit());
-  Click(dialog->btnTest);
+  Clear(txtNetPath);
+  Type(txtNetPath, QStringLiteral("\\\\srv\\共有\\"));
+  Clear(cmbDrive->lineEdit());
+  Click(btnTest);
   ASSERT_EQ(scripted.Requests.size(), 1u);
   EXPECT_EQ(scripted.Requests[0].RemoteName, platform::Utf8ToSjis("\\\\srv\\共有\\"));
   EXPECT_EQ(scripted.Requests[0].LocalName, ":");
@@ -71,18 +70,18 @@ TEST_F(ConnectionTest, UsesTheControlsAsTypedWithTheTrailingBackslash) {
 TEST_F(ConnectionTest, FailureAlwaysShowsTheErrorBoxAndDisconnectsNothing) {
   running.NoErrorDialog = true;
   Show();
-  ASSERT_TRUE(dialog->errorDialogShow->isChecked());
+  ASSERT_TRUE(errorDialogShow->isChecked());
   scripted.Ticked = true;  // the main window's ignore-errors box
   LoggedBoxes logged(scripted);
 
   scripted.AddCodes = {86, 85};
-  Click(dialog->btnTest);
-  Click(dialog->btnTest);
-  ASSERT_EQ(QtMessageBoxes::Recorded().size(), 2u);
-  EXPECT_EQ(QtMessageBoxes::Recorded()[0].Text, "パスワードエラーです。");
-  EXPECT_EQ(QtMessageBoxes::Recorded()[0].Kind, platform::BoxKind::Error);
-  EXPECT_EQ(QtMessageBoxes::Recorded()[0].Title, "エラー");
-  EXPECT_EQ(QtMessageBoxes::Recorded()[1].Text, "既に接続されています。");
+  Click(btnTest);
+  Click(btnTest);
+  ASSERT_EQ(Boxes().size(), 2u);
+  EXPECT_EQ(Boxes()[0].Text, "パスワードエラーです。");
+  EXPECT_EQ(Boxes()[0].Kind, platform::BoxKind::Error);
+  EXPECT_EQ(Boxes()[0].Title, "エラー");
+  EXPECT_EQ(Boxes()[1].Text, "既に接続されています。");
   EXPECT_EQ(IndexOf(scripted.Log, "cancel"), -1);
   EXPECT_EQ(IndexOf(scripted.Log, "state"), -1);
   EXPECT_EQ(IndexOf(scripted.Log, "path"), -1);
@@ -92,8 +91,8 @@ TEST_F(ConnectionTest, FailureAlwaysShowsTheErrorBoxAndDisconnectsNothing) {
             0);
 
   // Testing alone is no change.
-  QtMessageBoxes::ClearRecorded();
-  Click(dialog->btnSave);
+  Boxes().clear();
+  Click(btnSave);
   EXPECT_EQ(BoxTexts(), std::vector<std::string>{"内容が変更されていません。"});
 }
 
@@ -103,7 +102,7 @@ TEST_F(ConnectionTest, ShiftIsHeldAroundTheCallOnlyWhenAsked) {
   LoggedBoxes logged(scripted);
   scripted.Log.clear();
   scripted.AddCodes = {5};
-  Click(dialog->btnTest);
+  Click(btnTest);
   const auto press = IndexOf(scripted.Log, "key 16 0 0 0");
   const auto add = IndexOf(scripted.Log, "add ");
   const auto release = IndexOf(scripted.Log, "key 16 0 2 0");
@@ -115,7 +114,7 @@ TEST_F(ConnectionTest, ShiftIsHeldAroundTheCallOnlyWhenAsked) {
 
   running.HoldShiftKey = false;
   scripted.Log.clear();
-  Click(dialog->btnTest);
+  Click(btnTest);
   EXPECT_EQ(IndexOf(scripted.Log, "key"), -1);
 }
 

@@ -1,5 +1,6 @@
 // A settings dialog over its own running settings and a scripted platform,
-// with boxes answered by the message-box hook and file dialogs by the test.
+// with boxes recorded and answered by the platform's box double and file
+// dialogs answered by the test. The controls are found by their names.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -18,15 +19,13 @@
 #include <vector>
 
 #include "platform/Codec.h"
-#include "platform/qt/MessageBoxes.h"
 #include "settings/DefUnit.h"
 #include "settingsdialog/Unit2.h"
 #include "support/ScriptedPlatform.h"
 #include "support/TestFiles.h"
+#include "support/WidgetTests.h"
 
 namespace dialogtest {
-
-using platform::qt::QtMessageBoxes;
 
 // Two entries, as a user's file might hold them.
 inline const char* const kTwoEntries =
@@ -54,9 +53,8 @@ struct FileDialogAnswer {
 class DialogFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    QtMessageBoxes::EnableTestMode();
-    QtMessageBoxes::ClearRecorded();
-    scripted.Services().Boxes = &boxes;
+    // Boxes go into the log only where a test asks for that.
+    scripted.Boxes.WhileOpen = nullptr;
     scripted.CurrentTitle = " Kayoiji";
     configPath = dir.Write("ConfFile.dat", kTwoEntries);
     DefUnit::ReadSettingsText(running, kTwoEntries);
@@ -64,10 +62,7 @@ class DialogFixture : public ::testing::Test {
     Create();
   }
 
-  void TearDown() override {
-    dialog.reset();
-    QtMessageBoxes::ClearRecorded();
-  }
+  void TearDown() override { dialog.reset(); }
 
   void Create() {
     dialog = std::make_unique<TfrmCNF>(running, scripted.Services());
@@ -78,6 +73,31 @@ class DialogFixture : public ::testing::Test {
       if (a.accept) d.FileName = a.fileName;
       return a.accept;
     });
+    fileName = Control<QLineEdit>("fileName");
+    autoStart = Control<QCheckBox>("autoStart");
+    errorDialogShow = Control<QCheckBox>("errorDialogShow");
+    smallStart = Control<QCheckBox>("smallStart");
+    txtEndSecond = Control<QLineEdit>("txtEndSecond");
+    btnCnfFile = Control<QPushButton>("btnCnfFile");
+    GroupBox2 = Control<QGroupBox>("GroupBox2");
+    txtNetPath = Control<QLineEdit>("txtNetPath");
+    cmbDrive = Control<QComboBox>("cmbDrive");
+    txtUserName = Control<QLineEdit>("txtUserName");
+    txtPassWD = Control<QLineEdit>("txtPassWD");
+    txtSecond = Control<QLineEdit>("txtSecond");
+    txtMaxError = Control<QLineEdit>("txtMaxError");
+    btnNet = Control<QPushButton>("btnNet");
+    btnTest = Control<QPushButton>("btnTest");
+    btnSave = Control<QPushButton>("btnSave");
+    btnCancel = Control<QPushButton>("btnCancel");
+    lblHint = Control<QLabel>("lblHint");
+    cmbNumber = Control<QComboBox>("cmbNumber");
+    btnVersion = Control<QPushButton>("btnVersion");
+  }
+
+  template <class T>
+  T* Control(const char* name) {
+    return testsupport::Named<T>(*dialog, name);
   }
 
   void Show() { dialog->show(); }
@@ -117,30 +137,55 @@ class DialogFixture : public ::testing::Test {
     ASSERT_EQ(combo->currentIndex(), index);
   }
 
-  // Texts of the boxes shown so far.
-  static std::vector<std::string> BoxTexts() {
+  // The boxes shown so far, and their texts.
+  std::vector<platform::Box>& Boxes() { return scripted.Boxes.Shown; }
+  std::vector<std::string> BoxTexts() const {
     std::vector<std::string> texts;
-    for (const platform::Box& b : QtMessageBoxes::Recorded()) texts.push_back(b.Text);
+    for (const platform::Box& b : scripted.Boxes.Shown) texts.push_back(b.Text);
     return texts;
   }
 
   std::string Stored(const DefUnit::TextArray& a, int k) const {
     return DefUnit::FieldText(a[static_cast<std::size_t>(k)]);
   }
-  bool AnyFlag() const {
-    bool any = dialog->OptionsChanged;
-    for (bool b : dialog->EntryChanged) any = any || b;
+  // Whether any change flag is set, leaving out entry `except`'s.
+  bool AnyFlag(int except = -1) const {
+    bool any = dialog->OptionsWereChanged();
+    for (int k = 0; k < DefUnit::MaxEntries; ++k) {
+      if (k != except) any = any || dialog->EntryWasChanged(k);
+    }
     return any;
   }
 
   testsupport::TempDir dir;
   testsupport::ScriptedPlatform scripted;
-  QtMessageBoxes boxes;
   DefUnit::RunningSettings running;
   std::string configPath;
   std::unique_ptr<TfrmCNF> dialog;
   std::deque<FileDialogAnswer> answers;
   std::vector<Unit2::SaveFileDialog> shownDialogs;
+
+  // The dialog's controls.
+  QLineEdit* fileName = nullptr;
+  QCheckBox* autoStart = nullptr;
+  QCheckBox* errorDialogShow = nullptr;
+  QCheckBox* smallStart = nullptr;
+  QLineEdit* txtEndSecond = nullptr;
+  QPushButton* btnCnfFile = nullptr;
+  QGroupBox* GroupBox2 = nullptr;
+  QLineEdit* txtNetPath = nullptr;
+  QComboBox* cmbDrive = nullptr;
+  QLineEdit* txtUserName = nullptr;
+  QLineEdit* txtPassWD = nullptr;
+  QLineEdit* txtSecond = nullptr;
+  QLineEdit* txtMaxError = nullptr;
+  QPushButton* btnNet = nullptr;
+  QPushButton* btnTest = nullptr;
+  QPushButton* btnSave = nullptr;
+  QPushButton* btnCancel = nullptr;
+  QLabel* lblHint = nullptr;
+  QComboBox* cmbNumber = nullptr;
+  QPushButton* btnVersion = nullptr;
 };
 
 }  // namespace dialogtest

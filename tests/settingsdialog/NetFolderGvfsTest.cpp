@@ -32,21 +32,20 @@ class NetFolder : public DialogFixture {
 TEST_F(NetFolder, AFolderInAMountedShareGivesItsUncPath) {
   Show();
   answers.push_back({true, mount_ + "/月次"});
-  Click(dialog->btnNet);
+  Click(btnNet);
   ASSERT_EQ(shownDialogs.size(), 1u);
   EXPECT_TRUE(shownDialogs[0].ChooseFolder);
   EXPECT_EQ(shownDialogs[0].SidebarFolders, QStringList{mount_}) << "the mounted shares only";
   EXPECT_EQ(shownDialogs[0].InitialDir, QString::fromStdString(runtime_ + "/gvfs"));
-  EXPECT_EQ(dialog->txtNetPath->text(), QStringLiteral("\\\\nas@4450\\data\\月次"));
-  EXPECT_EQ(Stored(dialog->WorkingCopy.NetPath, 0),
-            platform::Utf8ToSjis("\\\\nas@4450\\data\\月次"));
+  EXPECT_EQ(txtNetPath->text(), QStringLiteral("\\\\nas@4450\\data\\月次"));
+  EXPECT_EQ(Stored(dialog->Working().NetPath, 0), platform::Utf8ToSjis("\\\\nas@4450\\data\\月次"));
   EXPECT_TRUE(BoxTexts().empty());
 
   // Next time the dialog opens where the path points.
-  dialog->txtNetPath->setText(QStringLiteral("\\\\NAS@4450\\data\\月次\\01"));
-  Click(dialog->btnNet);
+  txtNetPath->setText(QStringLiteral("\\\\NAS@4450\\data\\月次\\01"));
+  Click(btnNet);
   EXPECT_EQ(shownDialogs.back().InitialDir, mount_ + "/月次/01");
-  EXPECT_EQ(dialog->txtNetPath->text(), QStringLiteral("\\\\NAS@4450\\data\\月次\\01"))
+  EXPECT_EQ(txtNetPath->text(), QStringLiteral("\\\\NAS@4450\\data\\月次\\01"))
       << "cancelled: unchanged";
   EXPECT_TRUE(BoxTexts().empty());
 }
@@ -55,12 +54,12 @@ TEST_F(NetFolder, AnyOtherFolderLeavesThePathAndSaysWhy) {
   Show();
   answers.push_back({true, QString::fromStdString(dir.File("local"))});
   answers.push_back({true, QString::fromStdString(runtime_ + "/gvfs/sftp:host=nas")});
-  Click(dialog->btnNet);
-  Click(dialog->btnNet);
-  EXPECT_EQ(dialog->txtNetPath->text(), "\\\\srv\\share");
-  EXPECT_FALSE(dialog->EntryChanged[0]);
-  ASSERT_EQ(QtMessageBoxes::Recorded().size(), 2u);
-  EXPECT_EQ(QtMessageBoxes::Recorded()[0].Kind, platform::BoxKind::Information);
+  Click(btnNet);
+  Click(btnNet);
+  EXPECT_EQ(txtNetPath->text(), "\\\\srv\\share");
+  EXPECT_FALSE(dialog->EntryWasChanged(0));
+  ASSERT_EQ(Boxes().size(), 2u);
+  EXPECT_EQ(Boxes()[0].Kind, platform::BoxKind::Information);
   EXPECT_NE(BoxTexts()[0].find("共有フォルダ"), std::string::npos) << BoxTexts()[0];
 }
 

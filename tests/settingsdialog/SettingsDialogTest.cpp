@@ -19,18 +19,16 @@ using SettingsDialog = DialogFixture;
 
 TEST_F(SettingsDialog, IsCreatedHiddenWithItsTabOrder) {
   EXPECT_TRUE(dialog->isHidden());
-  EXPECT_FALSE(dialog->EditsEnabled);
+  EXPECT_FALSE(dialog->EditsAreEnabled());
   // The selector stands on the window, over the group box's edge.
-  EXPECT_EQ(dialog->cmbNumber->parentWidget(), dialog.get());
-  EXPECT_EQ(dialog->txtNetPath->parentWidget(), dialog->GroupBox2);
+  EXPECT_EQ(cmbNumber->parentWidget(), dialog.get());
+  EXPECT_EQ(txtNetPath->parentWidget(), GroupBox2);
 
   // Tab order, within the window and through the group box.
   const std::vector<QWidget*> order = {
-      dialog->fileName,     dialog->autoStart,  dialog->smallStart, dialog->errorDialogShow,
-      dialog->txtEndSecond, dialog->btnCnfFile, dialog->txtNetPath, dialog->cmbDrive,
-      dialog->txtUserName,  dialog->txtPassWD,  dialog->txtSecond,  dialog->txtMaxError,
-      dialog->btnNet,       dialog->btnTest,    dialog->btnSave,    dialog->btnCancel,
-      dialog->cmbNumber,    dialog->btnVersion};
+      fileName,   autoStart, smallStart,  errorDialogShow, txtEndSecond, btnCnfFile,
+      txtNetPath, cmbDrive,  txtUserName, txtPassWD,       txtSecond,    txtMaxError,
+      btnNet,     btnTest,   btnSave,     btnCancel,       cmbNumber,    btnVersion};
   for (std::size_t i = 1; i < order.size(); ++i) {
     QWidget* next = order[i - 1]->nextInFocusChain();
     while (std::find(order.begin(), order.end(), next) == order.end()) {
@@ -42,33 +40,33 @@ TEST_F(SettingsDialog, IsCreatedHiddenWithItsTabOrder) {
 
 TEST_F(SettingsDialog, FirstShowingFillsTheControlsAndCountsNothingAsChanged) {
   Show();
-  EXPECT_TRUE(dialog->EditsEnabled);
+  EXPECT_TRUE(dialog->EditsAreEnabled());
   EXPECT_FALSE(AnyFlag());
-  EXPECT_EQ(dialog->fileName->text(), QString::fromStdString(configPath));
-  EXPECT_TRUE(dialog->autoStart->isChecked());
-  EXPECT_FALSE(dialog->smallStart->isChecked());
-  EXPECT_EQ(dialog->txtEndSecond->text(), "7");
-  EXPECT_EQ(dialog->cmbNumber->currentText(), " 1");
-  EXPECT_EQ(dialog->txtNetPath->text(), "\\\\srv\\share");
-  EXPECT_EQ(dialog->cmbDrive->currentText(), "Q");
-  EXPECT_EQ(dialog->txtUserName->text(), "alice");
-  EXPECT_EQ(dialog->txtSecond->text(), "3");
-  EXPECT_EQ(dialog->txtMaxError->text(), "2");
+  EXPECT_EQ(fileName->text(), QString::fromStdString(configPath));
+  EXPECT_TRUE(autoStart->isChecked());
+  EXPECT_FALSE(smallStart->isChecked());
+  EXPECT_EQ(txtEndSecond->text(), "7");
+  EXPECT_EQ(cmbNumber->currentText(), " 1");
+  EXPECT_EQ(txtNetPath->text(), "\\\\srv\\share");
+  EXPECT_EQ(cmbDrive->currentText(), "Q");
+  EXPECT_EQ(txtUserName->text(), "alice");
+  EXPECT_EQ(txtSecond->text(), "3");
+  EXPECT_EQ(txtMaxError->text(), "2");
 
   // Entry 2 had no drive: "Z" is shown and "Z:" is what would be saved.
-  Pick(dialog->cmbNumber, 1);
-  EXPECT_EQ(dialog->cmbDrive->currentText(), "Z");
-  EXPECT_EQ(Stored(dialog->WorkingCopy.LocalDrive, 1), "Z:");
+  Pick(cmbNumber, 1);
+  EXPECT_EQ(cmbDrive->currentText(), "Z");
+  EXPECT_EQ(Stored(dialog->Working().LocalDrive, 1), "Z:");
   // An unused slot shows empty texts, "Z" and empty numbers.
-  Pick(dialog->cmbNumber, 2);
-  EXPECT_EQ(dialog->txtNetPath->text(), "");
-  EXPECT_EQ(dialog->txtUserName->text(), "");
-  EXPECT_EQ(dialog->cmbDrive->currentText(), "Z");
-  EXPECT_EQ(dialog->txtSecond->text(), "");
-  EXPECT_EQ(dialog->txtMaxError->text(), "");
+  Pick(cmbNumber, 2);
+  EXPECT_EQ(txtNetPath->text(), "");
+  EXPECT_EQ(txtUserName->text(), "");
+  EXPECT_EQ(cmbDrive->currentText(), "Z");
+  EXPECT_EQ(txtSecond->text(), "");
+  EXPECT_EQ(txtMaxError->text(), "");
   EXPECT_FALSE(AnyFlag());
 
-  Click(dialog->btnSave);
+  Click(btnSave);
   EXPECT_EQ(BoxTexts(), std::vector<std::string>{kUnchanged});
   EXPECT_EQ(ReadBytes(configPath), kTwoEntries);
   EXPECT_TRUE(dialog->isVisible());
@@ -80,28 +78,28 @@ TEST_F(SettingsDialog, OffersTheFileReadAtStartUpAsAFullPath) {
   running.ConfigFileName = "ConfFile.dat";
   Show();
   QDir::setCurrent(before);
-  EXPECT_EQ(dialog->fileName->text(), QString::fromStdString(configPath));
+  EXPECT_EQ(fileName->text(), QString::fromStdString(configPath));
 
   dialog->hide();
   running.ConfigFileName.clear();  // "-f" given last
   Show();
-  EXPECT_EQ(dialog->fileName->text(), "");
+  EXPECT_EQ(fileName->text(), "");
 }
 
 TEST_F(SettingsDialog, TypingAndDeletingStillCountsButTheFileNameDoesNot) {
   Show();
-  dialog->fileName->setText(QString::fromStdString(dir.File("other.dat")));
-  Type(dialog->fileName, "x");
-  Click(dialog->btnSave);
+  fileName->setText(QString::fromStdString(dir.File("other.dat")));
+  Type(fileName, "x");
+  Click(btnSave);
   EXPECT_EQ(BoxTexts(), std::vector<std::string>{kUnchanged});
   EXPECT_TRUE(dir.Names().size() == 1);  // nothing written anywhere
 
-  Type(dialog->txtUserName, "x");
-  QTest::keyClick(dialog->txtUserName, Qt::Key_Backspace);
-  EXPECT_TRUE(dialog->EntryChanged[0]);
-  dialog->fileName->setText(QString::fromStdString(dir.File("new.dat")));
-  QtMessageBoxes::ClearRecorded();
-  Click(dialog->btnSave);
+  Type(txtUserName, "x");
+  QTest::keyClick(txtUserName, Qt::Key_Backspace);
+  EXPECT_TRUE(dialog->EntryWasChanged(0));
+  fileName->setText(QString::fromStdString(dir.File("new.dat")));
+  Boxes().clear();
+  Click(btnSave);
   // No such file yet: no question, written, restart notice, hidden.
   EXPECT_EQ(BoxTexts(), std::vector<std::string>{kRestart});
   EXPECT_FALSE(ReadBytes(dir.File("new.dat")).empty());
@@ -110,101 +108,102 @@ TEST_F(SettingsDialog, TypingAndDeletingStillCountsButTheFileNameDoesNot) {
 
 TEST_F(SettingsDialog, DriveBoxStoresPickedAndTypedLettersWithColon) {
   Show();
-  Pick(dialog->cmbDrive, 3);
-  EXPECT_EQ(Stored(dialog->WorkingCopy.LocalDrive, 0), "D:");
-  EXPECT_TRUE(dialog->EntryChanged[0]);
+  Pick(cmbDrive, 3);
+  EXPECT_EQ(Stored(dialog->Working().LocalDrive, 0), "D:");
+  EXPECT_TRUE(dialog->EntryWasChanged(0));
 
-  dialog->cmbDrive->lineEdit()->selectAll();
-  Type(dialog->cmbDrive->lineEdit(), "d");
-  EXPECT_EQ(dialog->cmbDrive->currentText(), "d");
-  EXPECT_EQ(Stored(dialog->WorkingCopy.LocalDrive, 0), "d:");
-  Pick(dialog->cmbNumber, 1);
-  Pick(dialog->cmbNumber, 0);
-  EXPECT_EQ(dialog->cmbDrive->currentText(), "D");
-  EXPECT_EQ(dialog->cmbDrive->currentIndex(), 3);
+  cmbDrive->lineEdit()->selectAll();
+  Type(cmbDrive->lineEdit(), "d");
+  EXPECT_EQ(cmbDrive->currentText(), "d");
+  EXPECT_EQ(Stored(dialog->Working().LocalDrive, 0), "d:");
+  Pick(cmbNumber, 1);
+  Pick(cmbNumber, 0);
+  EXPECT_EQ(cmbDrive->currentText(), "D");
+  EXPECT_EQ(cmbDrive->currentIndex(), 3);
 
-  Clear(dialog->cmbDrive->lineEdit());
-  EXPECT_EQ(Stored(dialog->WorkingCopy.LocalDrive, 0), ":");
+  Clear(cmbDrive->lineEdit());
+  EXPECT_EQ(Stored(dialog->Working().LocalDrive, 0), ":");
   // A stored drive that is no letter selects nothing.
-  Pick(dialog->cmbNumber, 1);
-  Pick(dialog->cmbNumber, 0);
-  EXPECT_EQ(dialog->cmbDrive->currentIndex(), -1);
-  EXPECT_EQ(dialog->cmbDrive->currentText(), "");
+  Pick(cmbNumber, 1);
+  Pick(cmbNumber, 0);
+  EXPECT_EQ(cmbDrive->currentIndex(), -1);
+  EXPECT_EQ(cmbDrive->currentText(), "");
 }
 
 TEST_F(SettingsDialog, NumberBoxesStoreTheirDefaultForNonIntegers) {
   Show();
-  Clear(dialog->txtSecond);
-  Type(dialog->txtSecond, "abc");
-  EXPECT_EQ(dialog->WorkingCopy.WaitTime[0], 0);
-  Pick(dialog->cmbNumber, 1);
-  Pick(dialog->cmbNumber, 0);
-  EXPECT_EQ(dialog->txtSecond->text(), "");
+  Clear(txtSecond);
+  Type(txtSecond, "abc");
+  EXPECT_EQ(dialog->Working().WaitTime[0], 0);
+  Pick(cmbNumber, 1);
+  Pick(cmbNumber, 0);
+  EXPECT_EQ(txtSecond->text(), "");
 
-  Type(dialog->txtSecond, "$10");
-  EXPECT_EQ(dialog->WorkingCopy.WaitTime[0], 16);
-  Clear(dialog->txtMaxError);
-  Type(dialog->txtMaxError, " -4");
-  EXPECT_EQ(dialog->WorkingCopy.MaxError[0], -4);
-  Type(dialog->txtMaxError, " ");
-  EXPECT_EQ(dialog->WorkingCopy.MaxError[0], 0);  // trailing blank
+  Type(txtSecond, "$10");
+  EXPECT_EQ(dialog->Working().WaitTime[0], 16);
+  Clear(txtMaxError);
+  Type(txtMaxError, " -4");
+  EXPECT_EQ(dialog->Working().MaxError[0], -4);
+  Type(txtMaxError, " ");
+  EXPECT_EQ(dialog->Working().MaxError[0], 0);  // trailing blank
 
-  Clear(dialog->txtEndSecond);
-  EXPECT_EQ(dialog->WorkingCopy.ExitTime, 5);
-  EXPECT_TRUE(dialog->OptionsChanged);
-  EXPECT_EQ(dialog->txtEndSecond->text(), "");
+  Clear(txtEndSecond);
+  EXPECT_EQ(dialog->Working().ExitTime, 5);
+  EXPECT_TRUE(dialog->OptionsWereChanged());
+  EXPECT_EQ(txtEndSecond->text(), "");
 }
 
 TEST_F(SettingsDialog, SwitchingEntriesKeepsEveryEdit) {
   Show();
-  Clear(dialog->txtNetPath);
-  Type(dialog->txtNetPath, "\\\\host\\表");
-  Type(dialog->txtUserName, "2");
-  Type(dialog->txtPassWD, "pw");
-  dialog->autoStart->click();
-  Pick(dialog->cmbNumber, 1);
-  EXPECT_EQ(dialog->txtNetPath->text(), "\\\\nas\\backup");
-  Type(dialog->txtUserName, "!");
-  Pick(dialog->cmbNumber, 0);
-  EXPECT_EQ(dialog->txtNetPath->text(), QStringLiteral("\\\\host\\表"));
-  EXPECT_EQ(dialog->txtUserName->text(), "alice2");
-  EXPECT_EQ(dialog->txtPassWD->text(), "pw");
-  EXPECT_FALSE(dialog->autoStart->isChecked());
-  EXPECT_EQ(Stored(dialog->WorkingCopy.NetPath, 0), "\\\\host\\\x95\x5C");
-  EXPECT_EQ(Stored(dialog->WorkingCopy.UserName, 1), "bob!");
-  EXPECT_TRUE(dialog->EntryChanged[0] && dialog->EntryChanged[1] && dialog->OptionsChanged);
-  EXPECT_FALSE(dialog->EntryChanged[2]);
+  Clear(txtNetPath);
+  Type(txtNetPath, "\\\\host\\表");
+  Type(txtUserName, "2");
+  Type(txtPassWD, "pw");
+  autoStart->click();
+  Pick(cmbNumber, 1);
+  EXPECT_EQ(txtNetPath->text(), "\\\\nas\\backup");
+  Type(txtUserName, "!");
+  Pick(cmbNumber, 0);
+  EXPECT_EQ(txtNetPath->text(), QStringLiteral("\\\\host\\表"));
+  EXPECT_EQ(txtUserName->text(), "alice2");
+  EXPECT_EQ(txtPassWD->text(), "pw");
+  EXPECT_FALSE(autoStart->isChecked());
+  EXPECT_EQ(Stored(dialog->Working().NetPath, 0), "\\\\host\\\x95\x5C");
+  EXPECT_EQ(Stored(dialog->Working().UserName, 1), "bob!");
+  EXPECT_TRUE(dialog->EntryWasChanged(0) && dialog->EntryWasChanged(1) &&
+              dialog->OptionsWereChanged());
+  EXPECT_FALSE(dialog->EntryWasChanged(2));
   // The running settings are never touched.
   EXPECT_EQ(DefUnit::FieldText(running.UserName[0]), "alice");
 }
 
 TEST_F(SettingsDialog, SelectorEditedIntoNoItemShowsAndStoresNothing) {
   Show();
-  dialog->cmbNumber->lineEdit()->selectAll();
-  Type(dialog->cmbNumber->lineEdit(), "x");
+  cmbNumber->lineEdit()->selectAll();
+  Type(cmbNumber->lineEdit(), "x");
   EXPECT_EQ(dialog->SelectedEntry(), -1);
-  EXPECT_EQ(dialog->txtUserName->text(), "alice");  // left as it was
-  Type(dialog->txtUserName, "zz");
+  EXPECT_EQ(txtUserName->text(), "alice");  // left as it was
+  Type(txtUserName, "zz");
   EXPECT_FALSE(AnyFlag());
-  EXPECT_EQ(Stored(dialog->WorkingCopy.UserName, 0), "alice");
+  EXPECT_EQ(Stored(dialog->Working().UserName, 0), "alice");
 
   // Shown again, the selector names entry 1 once more.
   dialog->hide();
   Show();
-  EXPECT_EQ(dialog->cmbNumber->currentText(), " 1");
+  EXPECT_EQ(cmbNumber->currentText(), " 1");
   EXPECT_EQ(dialog->SelectedEntry(), 0);
-  EXPECT_EQ(dialog->txtUserName->text(), "alice");
+  EXPECT_EQ(txtUserName->text(), "alice");
 }
 
 // Whatever route the selector takes, the boxes show the entry it names and
 // edits go there.
 TEST_F(SettingsDialog, TheBoxesFollowTheSelectorByEveryRoute) {
   Show();
-  QComboBox* number = dialog->cmbNumber;
+  QComboBox* number = cmbNumber;
   auto shows = [&](int k, const char* user) {
     EXPECT_EQ(dialog->SelectedEntry(), k);
-    EXPECT_EQ(dialog->txtUserName->text(), user);
-    EXPECT_TRUE(dialog->txtUserName->isEnabled());
+    EXPECT_EQ(txtUserName->text(), user);
+    EXPECT_TRUE(txtUserName->isEnabled());
   };
   auto retype = [&](const char* text) {
     number->lineEdit()->selectAll();
@@ -214,9 +213,9 @@ TEST_F(SettingsDialog, TheBoxesFollowTheSelectorByEveryRoute) {
   retype(" 2");
   QTest::keyClick(number->lineEdit(), Qt::Key_Return);
   shows(1, "bob");
-  Type(dialog->txtUserName, "x");
-  EXPECT_EQ(Stored(dialog->WorkingCopy.UserName, 1), "bobx");
-  EXPECT_EQ(Stored(dialog->WorkingCopy.UserName, 0), "alice");
+  Type(txtUserName, "x");
+  EXPECT_EQ(Stored(dialog->Working().UserName, 1), "bobx");
+  EXPECT_EQ(Stored(dialog->Working().UserName, 0), "alice");
 
   // Typed, then the item it already reads as picked from the list.
   retype(" 1");
@@ -240,45 +239,45 @@ TEST_F(SettingsDialog, TheBoxesFollowTheSelectorByEveryRoute) {
   // Text that names no entry: the boxes take no input.
   retype("27");
   EXPECT_EQ(dialog->SelectedEntry(), -1);
-  EXPECT_FALSE(dialog->txtUserName->isEnabled());
+  EXPECT_FALSE(txtUserName->isEnabled());
 }
 
 // A character outside code page 932 would be written as "?".
 TEST_F(SettingsDialog, TextsTheFileCannotHoldAreRefusedNamingEntryFieldAndCharacter) {
   Show();
-  Pick(dialog->cmbNumber, 1);
-  Clear(dialog->txtUserName);
-  TypeText(dialog->txtUserName, QStringLiteral("ü😀한"));
-  Pick(dialog->cmbNumber, 0);
-  Pick(dialog->cmbNumber, 1);
-  EXPECT_EQ(dialog->txtUserName->text(), QStringLiteral("ü😀한")) << "shown as typed";
-  Pick(dialog->cmbNumber, 0);
+  Pick(cmbNumber, 1);
+  Clear(txtUserName);
+  TypeText(txtUserName, QStringLiteral("ü😀한"));
+  Pick(cmbNumber, 0);
+  Pick(cmbNumber, 1);
+  EXPECT_EQ(txtUserName->text(), QStringLiteral("ü😀한")) << "shown as typed";
+  Pick(cmbNumber, 0);
 
-  Click(dialog->btnSave);
+  Click(btnSave);
   ASSERT_EQ(BoxTexts().size(), 1u);
   const std::string refusal = BoxTexts()[0];
   for (const char* part : {"設定項目 2 ", "ユーザー名", "「ü」", "U+00FC"}) {
     EXPECT_NE(refusal.find(part), std::string::npos) << refusal;
   }
-  EXPECT_EQ(QtMessageBoxes::Recorded()[0].Kind, platform::BoxKind::Error);
+  EXPECT_EQ(Boxes()[0].Kind, platform::BoxKind::Error);
   EXPECT_EQ(ReadBytes(configPath), kTwoEntries);
   EXPECT_TRUE(dialog->isVisible());
   EXPECT_EQ(dialog->SelectedEntry(), 1);
-  EXPECT_EQ(dialog->txtUserName->text(), QStringLiteral("ü😀한"));
+  EXPECT_EQ(txtUserName->text(), QStringLiteral("ü😀한"));
 
   // Nor is a connection tested with it.
-  QtMessageBoxes::ClearRecorded();
-  Click(dialog->btnTest);
+  Boxes().clear();
+  Click(btnTest);
   EXPECT_EQ(scripted.AddCount(), 0);
   ASSERT_EQ(BoxTexts().size(), 1u);
   EXPECT_NE(BoxTexts()[0].find("「ü」"), std::string::npos) << BoxTexts()[0];
 
   // A password is named by the position, not shown.
-  Clear(dialog->txtUserName);
-  Type(dialog->txtUserName, "bob");
-  QtMessageBoxes::ClearRecorded();
-  TypeText(dialog->txtPassWD, QStringLiteral("pässwörd"));
-  Click(dialog->btnSave);
+  Clear(txtUserName);
+  Type(txtUserName, "bob");
+  Boxes().clear();
+  TypeText(txtPassWD, QStringLiteral("pässwörd"));
+  Click(btnSave);
   ASSERT_EQ(BoxTexts().size(), 1u);
   EXPECT_NE(BoxTexts()[0].find("設定項目 2 のパスワードの 2 文字目"), std::string::npos)
       << BoxTexts()[0];
@@ -286,12 +285,12 @@ TEST_F(SettingsDialog, TextsTheFileCannotHoldAreRefusedNamingEntryFieldAndCharac
   EXPECT_EQ(ReadBytes(configPath), kTwoEntries);
 
   // Corrected, it is written and reads back as typed.
-  Clear(dialog->txtPassWD);
-  TypeText(dialog->txtPassWD, QStringLiteral("passwört"));
-  Clear(dialog->txtPassWD);
-  Type(dialog->txtPassWD, "passwort");
-  QtMessageBoxes::ClearRecorded();
-  Click(dialog->btnSave);
+  Clear(txtPassWD);
+  TypeText(txtPassWD, QStringLiteral("passwört"));
+  Clear(txtPassWD);
+  Type(txtPassWD, "passwort");
+  Boxes().clear();
+  Click(btnSave);
   EXPECT_EQ(BoxTexts(), (std::vector<std::string>{kOverwrite, kRestart}));
   DefUnit::RunningSettings back;
   DefUnit::ReadSettingsText(back, ReadBytes(configPath));
@@ -300,77 +299,77 @@ TEST_F(SettingsDialog, TextsTheFileCannotHoldAreRefusedNamingEntryFieldAndCharac
 
 TEST_F(SettingsDialog, TextBoxesNeverHoldMoreThanTheFieldTakes) {
   Show();
-  Clear(dialog->txtUserName);
-  Type(dialog->txtUserName, QString(250, u'a'));
-  Type(dialog->txtUserName, QStringLiteral("あいうえ"));  // 3 fit in 6 bytes, the 4th not
-  EXPECT_EQ(dialog->txtUserName->text(), QString(250, u'a') + QStringLiteral("あいう"));
-  EXPECT_EQ(Stored(dialog->WorkingCopy.UserName, 0).size(), 256u);
+  Clear(txtUserName);
+  Type(txtUserName, QString(250, u'a'));
+  Type(txtUserName, QStringLiteral("あいうえ"));  // 3 fit in 6 bytes, the 4th not
+  EXPECT_EQ(txtUserName->text(), QString(250, u'a') + QStringLiteral("あいう"));
+  EXPECT_EQ(Stored(dialog->Working().UserName, 0).size(), 256u);
 
-  dialog->cmbDrive->lineEdit()->selectAll();
-  Type(dialog->cmbDrive->lineEdit(), QString(300, u'q'));
-  EXPECT_EQ(dialog->cmbDrive->currentText().size(), 255);
-  EXPECT_EQ(Stored(dialog->WorkingCopy.LocalDrive, 0), std::string(255, 'q') + ":");
+  cmbDrive->lineEdit()->selectAll();
+  Type(cmbDrive->lineEdit(), QString(300, u'q'));
+  EXPECT_EQ(cmbDrive->currentText().size(), 255);
+  EXPECT_EQ(Stored(dialog->Working().LocalDrive, 0), std::string(255, 'q') + ":");
 }
 
 TEST_F(SettingsDialog, ConfigFileDialogSetsTheNameButCountsNoChange) {
   Show();
-  dialog->fileName->setText("C:\\conf\\a.dat");
+  fileName->setText("C:\\conf\\a.dat");
   answers.push_back({true, QStringLiteral("D:\\other\\b.dat")});
-  Click(dialog->btnCnfFile);
+  Click(btnCnfFile);
   EXPECT_EQ(shownDialogs.back().InitialDir, "C:\\conf");
   EXPECT_EQ(shownDialogs.back().FileName, "a.dat");
-  EXPECT_EQ(dialog->fileName->text(), "D:\\other\\b.dat");
+  EXPECT_EQ(fileName->text(), "D:\\other\\b.dat");
 
-  Click(dialog->btnCnfFile);  // cancelled: only the bare name is left
+  Click(btnCnfFile);  // cancelled: only the bare name is left
   EXPECT_EQ(shownDialogs.back().InitialDir, "D:\\other");
-  EXPECT_EQ(dialog->fileName->text(), "b.dat");
+  EXPECT_EQ(fileName->text(), "b.dat");
   EXPECT_FALSE(AnyFlag());
 }
 
 TEST_F(SettingsDialog, OverwriteDeclinedWritesNothingAcceptedWritesAndHides) {
   Show();
-  Type(dialog->txtUserName, "2");
+  Type(txtUserName, "2");
 
-  QtMessageBoxes::QueueAnswer(BoxAnswer::Cancel);
-  Click(dialog->btnSave);
+  scripted.Boxes.Answers.push_back(BoxAnswer::Cancel);
+  Click(btnSave);
   ASSERT_EQ(BoxTexts(), std::vector<std::string>{kOverwrite});
-  const platform::Box question = QtMessageBoxes::Recorded()[0];
+  const platform::Box question = Boxes()[0];
   EXPECT_EQ(question.Kind, platform::BoxKind::Information);
   EXPECT_EQ(question.Title, "情報");
   EXPECT_EQ(question.Buttons, platform::BoxButtons::OkCancel);
   EXPECT_EQ(ReadBytes(configPath), kTwoEntries);
   EXPECT_TRUE(dialog->isVisible());
 
-  QtMessageBoxes::ClearRecorded();
-  Click(dialog->btnSave);
+  Boxes().clear();
+  Click(btnSave);
   EXPECT_EQ(BoxTexts(), (std::vector<std::string>{kOverwrite, kRestart}));
   EXPECT_NE(ReadBytes(configPath).find("UserName\talice2\r\n"), std::string::npos);
   EXPECT_FALSE(dialog->isVisible());
 
   // Shown again without a restart: the settings read at start-up, no flags.
   Show();
-  EXPECT_EQ(dialog->txtUserName->text(), "alice");
-  EXPECT_EQ(Stored(dialog->WorkingCopy.UserName, 0), "alice");
+  EXPECT_EQ(txtUserName->text(), "alice");
+  EXPECT_EQ(Stored(dialog->Working().UserName, 0), "alice");
   EXPECT_FALSE(AnyFlag());
 }
 
 TEST_F(SettingsDialog, SavedEditsReadBackThroughTheLoader) {
   Show();
-  dialog->smallStart->click();
-  dialog->errorDialogShow->click();
-  Clear(dialog->txtEndSecond);
-  Type(dialog->txtEndSecond, "0x20");
+  smallStart->click();
+  errorDialogShow->click();
+  Clear(txtEndSecond);
+  Type(txtEndSecond, "0x20");
   // Entry 1 emptied: it is left out and entry 2 moves up.
-  Clear(dialog->txtNetPath);
-  Pick(dialog->cmbNumber, 4);
-  Type(dialog->txtNetPath, QStringLiteral("\\\\サーバー\\共有"));
-  Pick(dialog->cmbDrive, 10);
-  Type(dialog->txtUserName, QStringLiteral("ドメイン\\山田"));
-  Type(dialog->txtPassWD, "s3cret!");
-  Type(dialog->txtSecond, "12");
-  Type(dialog->txtMaxError, "4");
-  dialog->fileName->setText(QString::fromStdString(dir.File("saved.dat")));
-  Click(dialog->btnSave);
+  Clear(txtNetPath);
+  Pick(cmbNumber, 4);
+  Type(txtNetPath, QStringLiteral("\\\\サーバー\\共有"));
+  Pick(cmbDrive, 10);
+  Type(txtUserName, QStringLiteral("ドメイン\\山田"));
+  Type(txtPassWD, "s3cret!");
+  Type(txtSecond, "12");
+  Type(txtMaxError, "4");
+  fileName->setText(QString::fromStdString(dir.File("saved.dat")));
+  Click(btnSave);
   ASSERT_EQ(BoxTexts(), std::vector<std::string>{kRestart});
 
   DefUnit::RunningSettings back;
@@ -392,75 +391,75 @@ TEST_F(SettingsDialog, SavedEditsReadBackThroughTheLoader) {
 
 TEST_F(SettingsDialog, PasswordTheFileCannotHoldIsRefusedBeforeAnyQuestion) {
   Show();
-  Pick(dialog->cmbNumber, 1);
-  Type(dialog->txtPassWD, "two words");
+  Pick(cmbNumber, 1);
+  Type(txtPassWD, "two words");
   // A slot that is not written may hold anything.
-  Pick(dialog->cmbNumber, 5);
-  Type(dialog->txtPassWD, QString(40, u'p'));
-  Pick(dialog->cmbNumber, 0);
+  Pick(cmbNumber, 5);
+  Type(txtPassWD, QString(40, u'p'));
+  Pick(cmbNumber, 0);
 
-  Click(dialog->btnSave);
-  ASSERT_EQ(QtMessageBoxes::Recorded().size(), 1u);
-  const platform::Box refusal = QtMessageBoxes::Recorded()[0];
+  Click(btnSave);
+  ASSERT_EQ(Boxes().size(), 1u);
+  const platform::Box refusal = Boxes()[0];
   EXPECT_EQ(refusal.Kind, platform::BoxKind::Error);
   EXPECT_EQ(refusal.Title, "エラー");
   EXPECT_NE(refusal.Text.find("設定項目 2 "), std::string::npos) << refusal.Text;
   EXPECT_NE(refusal.Text.find("空白"), std::string::npos) << refusal.Text;
   EXPECT_EQ(ReadBytes(configPath), kTwoEntries);
   EXPECT_TRUE(dialog->isVisible());
-  EXPECT_EQ(dialog->cmbNumber->currentIndex(), 1);  // the entry to correct is shown
-  EXPECT_EQ(dialog->txtPassWD->text(), "two words");
+  EXPECT_EQ(cmbNumber->currentIndex(), 1);  // the entry to correct is shown
+  EXPECT_EQ(txtPassWD->text(), "two words");
 
-  QtMessageBoxes::ClearRecorded();
-  Clear(dialog->txtPassWD);
-  Type(dialog->txtPassWD, QString(28, u'p'));
-  Click(dialog->btnSave);
-  ASSERT_EQ(QtMessageBoxes::Recorded().size(), 1u);
+  Boxes().clear();
+  Clear(txtPassWD);
+  Type(txtPassWD, QString(28, u'p'));
+  Click(btnSave);
+  ASSERT_EQ(Boxes().size(), 1u);
   EXPECT_NE(BoxTexts()[0].find("27"), std::string::npos) << BoxTexts()[0];
 
-  QtMessageBoxes::ClearRecorded();
-  Clear(dialog->txtPassWD);
-  Type(dialog->txtPassWD, "-");  // its scrambled byte reads back as another
-  Click(dialog->btnSave);
-  ASSERT_EQ(QtMessageBoxes::Recorded().size(), 1u);
+  Boxes().clear();
+  Clear(txtPassWD);
+  Type(txtPassWD, "-");  // its scrambled byte reads back as another
+  Click(btnSave);
+  ASSERT_EQ(Boxes().size(), 1u);
   EXPECT_NE(BoxTexts()[0].find("パスワードの 1 文字目は"), std::string::npos) << BoxTexts()[0];
   EXPECT_NE(BoxTexts()[0].find("保存できない文字"), std::string::npos) << BoxTexts()[0];
 }
 
 TEST_F(SettingsDialog, FailedOrNamelessSaveShowsTheErrorAndStaysOpen) {
   Show();
-  Type(dialog->txtUserName, "2");
-  dialog->fileName->clear();
-  Click(dialog->btnSave);
-  ASSERT_EQ(QtMessageBoxes::Recorded().size(), 1u);
-  EXPECT_EQ(QtMessageBoxes::Recorded()[0].Kind, platform::BoxKind::Error);
-  EXPECT_EQ(QtMessageBoxes::Recorded()[0].Title, " Kayoiji");
-  EXPECT_EQ(QtMessageBoxes::Recorded()[0].Text, "ファイル名が指定されていません.");
+  Type(txtUserName, "2");
+  fileName->clear();
+  Click(btnSave);
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].Kind, platform::BoxKind::Error);
+  EXPECT_EQ(Boxes()[0].Title, " Kayoiji");
+  EXPECT_EQ(Boxes()[0].Text, "ファイル名が指定されていません.");
   EXPECT_TRUE(dialog->isVisible());
 
-  QtMessageBoxes::ClearRecorded();
-  dialog->fileName->setText(QString::fromStdString(dir.File("missing/folder/a.dat")));
-  Click(dialog->btnSave);
-  ASSERT_EQ(QtMessageBoxes::Recorded().size(), 1u);
-  EXPECT_EQ(QtMessageBoxes::Recorded()[0].Title, " Kayoiji");
+  Boxes().clear();
+  fileName->setText(QString::fromStdString(dir.File("missing/folder/a.dat")));
+  Click(btnSave);
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].Title, " Kayoiji");
   EXPECT_TRUE(dialog->isVisible());
-  EXPECT_TRUE(dialog->EntryChanged[0]);
-  EXPECT_EQ(Stored(dialog->WorkingCopy.UserName, 0), "alice2");
+  EXPECT_TRUE(dialog->EntryWasChanged(0));
+  EXPECT_EQ(Stored(dialog->Working().UserName, 0), "alice2");
 }
 
 TEST_F(SettingsDialog, CancelCloseEnterAndEscape) {
   Show();
-  Type(dialog->txtUserName, "2");
-  QTest::keyClick(dialog->txtUserName, Qt::Key_Return);
-  QTest::keyClick(dialog->txtUserName, Qt::Key_Escape);
+  Type(txtUserName, "2");
+  QTest::keyClick(txtUserName, Qt::Key_Return);
+  QTest::keyClick(txtUserName, Qt::Key_Escape);
   EXPECT_TRUE(dialog->isVisible());
-  EXPECT_TRUE(QtMessageBoxes::Recorded().empty());
+  EXPECT_TRUE(Boxes().empty());
 
-  Click(dialog->btnCancel);
+  Click(btnCancel);
   EXPECT_FALSE(dialog->isVisible());
   EXPECT_EQ(ReadBytes(configPath), kTwoEntries);
   Show();
-  EXPECT_EQ(dialog->txtUserName->text(), "alice");
+  EXPECT_EQ(txtUserName->text(), "alice");
   dialog->close();  // the close box hides; the dialog lives on
   EXPECT_FALSE(dialog->isVisible());
   Show();
@@ -469,10 +468,10 @@ TEST_F(SettingsDialog, CancelCloseEnterAndEscape) {
 
 TEST_F(SettingsDialog, VersionShowsTheAboutBoxWhenOneIsSet) {
   Show();
-  Click(dialog->btnVersion);  // none set: nothing happens
+  Click(btnVersion);  // none set: nothing happens
   QWidget about;
   dialog->SetAboutDialog(&about);
-  Click(dialog->btnVersion);
+  Click(btnVersion);
   EXPECT_TRUE(about.isVisible());
   EXPECT_TRUE(dialog->isVisible());
 }
@@ -480,30 +479,30 @@ TEST_F(SettingsDialog, VersionShowsTheAboutBoxWhenOneIsSet) {
 TEST_F(SettingsDialog, HintLineFollowsThePointer) {
   Show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
-  QTest::mouseMove(dialog->txtNetPath);
-  EXPECT_EQ(dialog->lblHint->text(),
+  QTest::mouseMove(txtNetPath);
+  EXPECT_EQ(lblHint->text(),
             QStringLiteral(
                 "接続先のパスを指定します。 \\\\(コンピュータ名)\\(共有名) の形で指定します。"));
   // Over the combo box's own line edit: the combo box's hint.
-  QTest::mouseMove(dialog->cmbDrive->lineEdit());
-  EXPECT_EQ(dialog->lblHint->text(), QStringLiteral("このドライブ名で接続します。"));
-  QTest::mouseMove(dialog->btnSave);
+  QTest::mouseMove(cmbDrive->lineEdit());
+  EXPECT_EQ(lblHint->text(), QStringLiteral("このドライブ名で接続します。"));
+  QTest::mouseMove(btnSave);
   EXPECT_EQ(
-      dialog->lblHint->text(),
+      lblHint->text(),
       QStringLiteral("指定した設定ファイルに保存します。ただし、内容のチェックは行いません。"));
   // Controls without a hint, and the group box, empty the line.
-  QTest::mouseMove(dialog->btnCancel);
-  EXPECT_EQ(dialog->lblHint->text(), "");
-  QTest::mouseMove(dialog->txtSecond);
-  QTest::mouseMove(dialog->GroupBox2, QPoint(300, 10));
-  EXPECT_EQ(dialog->lblHint->text(), "");
+  QTest::mouseMove(btnCancel);
+  EXPECT_EQ(lblHint->text(), "");
+  QTest::mouseMove(txtSecond);
+  QTest::mouseMove(GroupBox2, QPoint(300, 10));
+  EXPECT_EQ(lblHint->text(), "");
   // Leaving the program's windows.
-  QTest::mouseMove(dialog->autoStart);
-  EXPECT_FALSE(dialog->lblHint->text().isEmpty());
+  QTest::mouseMove(autoStart);
+  EXPECT_FALSE(lblHint->text().isEmpty());
   QEvent leave(QEvent::Leave);
-  QApplication::sendEvent(dialog->autoStart, &leave);
+  QApplication::sendEvent(autoStart, &leave);
   QApplication::sendEvent(dialog.get(), &leave);
-  EXPECT_EQ(dialog->lblHint->text(), "");
+  EXPECT_EQ(lblHint->text(), "");
 }
 
 }  // namespace

@@ -2,12 +2,11 @@
 #include <gtest/gtest.h>
 #include <QApplication>
 
-#include "platform/qt/MessageBoxes.h"
+#include "support/WidgetTests.h"
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  testsupport::OffscreenUnlessTold();
   QApplication app(argc, argv);
-  platform::qt::QtMessageBoxes::EnableTestMode();
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -3,13 +3,17 @@
 namespace testsupport {
 
 ScriptedPlatform::ScriptedPlatform() {
-  services_.Boxes = this;
+  services_.Boxes = &Boxes;
   services_.App = this;
   services_.Network = this;
   services_.Keys = this;
   services_.Os = this;
   services_.Notices = this;
   services_.CommandLine = {"kayoiji"};
+  Boxes.WhileOpen = [this](const platform::Box& box) {
+    Log.push_back("box " + box.Title + " " + box.Text + " (title " + CurrentTitle + ", state " +
+                  StateText + ")");
+  };
 }
 
 std::uint32_t ScriptedPlatform::AddConnection(const platform::NetResource& request,
@@ -65,17 +69,6 @@ void ScriptedPlatform::ProcessMessages() {
 void ScriptedPlatform::Terminate() {
   Terminated = true;
   Log.push_back("terminate");
-}
-
-platform::BoxAnswer ScriptedPlatform::Show(const platform::Box& box) {
-  Boxes.push_back(box);
-  Log.push_back("box " + box.Title + " " + box.Text + " (title " + CurrentTitle + ", state " +
-                StateText + ")");
-  if (DuringBox) DuringBox();
-  if (BoxAnswers.empty()) return platform::BoxAnswer::Ok;
-  const platform::BoxAnswer a = BoxAnswers.front();
-  BoxAnswers.pop_front();
-  return a;
 }
 
 void ScriptedPlatform::SetStateText(const std::string& utf8) {

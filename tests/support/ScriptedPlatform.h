@@ -1,5 +1,6 @@
 // A scripted stand-in for the platform: network, keyboard, OS identity, the
-// application object, message boxes and the main window's view. Every call
+// application object, message boxes (the one recording double) and the
+// main window's view. Every call
 // goes into one log, in order, so tests can check sequences; hooks let a
 // test run code inside a pump, a box or the connection call (re-entrancy).
 #pragma once
@@ -12,6 +13,7 @@
 
 #include "connect/ConnectUnit.h"
 #include "platform/Services.h"
+#include "support/TestFiles.h"
 
 namespace testsupport {
 
@@ -19,7 +21,6 @@ class ScriptedPlatform : public platform::NetworkService,
                          public platform::Keyboard,
                          public platform::OsIdentity,
                          public platform::Application,
-                         public platform::MessageBoxes,
                          public platform::Notifier,
                          public Connection::MainView {
  public:
@@ -35,13 +36,13 @@ class ScriptedPlatform : public platform::NetworkService,
   platform::OsVersion OsVersionValue;
   std::function<void()> DuringAdd;   // runs inside AddConnection
   std::function<void()> DuringPump;  // runs inside ProcessMessages
-  std::function<void()> DuringBox;   // runs while a box is open
-  std::deque<platform::BoxAnswer> BoxAnswers;
+
+  // The boxes, recorded and answered; each also goes into the log.
+  RecordingBoxes Boxes;
 
   // ---- record ----
   std::vector<std::string> Log;
   std::vector<platform::NetResource> Requests;
-  std::vector<platform::Box> Boxes;
   std::string CurrentTitle;
   std::string StateText = "待機中";
   std::string PathText;
@@ -68,8 +69,6 @@ class ScriptedPlatform : public platform::NetworkService,
   void ProcessMessages() override;
   void Terminate() override;
   void Minimize() override { Log.push_back("minimize"); }
-  // MessageBoxes
-  platform::BoxAnswer Show(const platform::Box& box) override;
   // Notifier
   void ConnectionsFailed(const std::vector<platform::FailedConnection>& failed) override {
     Notices.push_back(failed);

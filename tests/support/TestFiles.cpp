@@ -57,9 +57,10 @@ std::string ReadBytes(const std::string& path) {
 
 platform::BoxAnswer RecordingBoxes::Show(const platform::Box& box) {
   Shown.push_back(box);
+  if (WhileOpen) WhileOpen(box);
   if (Answers.empty()) return platform::BoxAnswer::Ok;
   const platform::BoxAnswer a = Answers.front();
-  Answers.erase(Answers.begin());
+  Answers.pop_front();
   return a;
 }
 

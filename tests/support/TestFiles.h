@@ -1,7 +1,9 @@
-// Scratch files for tests and a message-box double that records boxes.
+// Scratch files for tests and the message-box double.
 #pragma once
 
+#include <deque>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,12 +30,15 @@ class TempDir {
 
 std::string ReadBytes(const std::string& path);
 
-// Records every box and answers OK (or the queued answers in order).
+// The message-box double every test uses: records each box, runs
+// WhileOpen while it stands "open" (its nested loop), then answers with the
+// next queued answer, OK when none is queued. No box ever waits on a user.
 class RecordingBoxes : public platform::MessageBoxes {
  public:
   platform::BoxAnswer Show(const platform::Box& box) override;
   std::vector<platform::Box> Shown;
-  std::vector<platform::BoxAnswer> Answers;
+  std::deque<platform::BoxAnswer> Answers;
+  std::function<void(const platform::Box&)> WhileOpen;
 };
 
 }  // namespace testsupport

@@ -61,17 +61,17 @@ TEST(Win32Network, ConnectEntryReportsTheNoNetworkCode) {
   Attempt a("\\\\kayoiji-nohost\\share\\");
   EXPECT_EQ(a.Connect(), -1);
   ASSERT_EQ(a.network.ShiftDuringCall.size(), 1u);
-  ASSERT_EQ(a.p.Boxes.size(), 1u);
-  EXPECT_EQ(a.p.Boxes[0].Kind, platform::BoxKind::Error);
-  EXPECT_EQ(a.p.Boxes[0].Title, "エラー");
-  EXPECT_EQ(a.p.Boxes[0].Text, "ネットワーク接続が出来ません。");
+  ASSERT_EQ(a.p.Boxes.Shown.size(), 1u);
+  EXPECT_EQ(a.p.Boxes.Shown[0].Kind, platform::BoxKind::Error);
+  EXPECT_EQ(a.p.Boxes.Shown[0].Title, "エラー");
+  EXPECT_EQ(a.p.Boxes.Shown[0].Text, "ネットワーク接続が出来ません。");
   EXPECT_EQ(a.p.StateText, "ネットワーク接続が出来ません。");
   EXPECT_EQ(a.p.PathText, "\\\\kayoiji-nohost\\share");
   EXPECT_EQ(a.p.CurrentTitle, " Kayoiji");
 
   a.p.Ticked = true;
   EXPECT_EQ(a.Connect(), -1);
-  EXPECT_EQ(a.p.Boxes.size(), 1u) << "no box while errors are ignored";
+  EXPECT_EQ(a.p.Boxes.Shown.size(), 1u) << "no box while errors are ignored";
 }
 
 TEST(Win32Network, CallsReturnTheSystemsCodeForAnyRequest) {

@@ -7,7 +7,8 @@
 
 namespace platform::qt {
 
-KayoijiApplication::KayoijiApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+KayoijiApplication::KayoijiApplication(int& argc, char** argv, platform::Services& services)
+    : QApplication(argc, argv), services_(services) {}
 
 void KayoijiApplication::SetTitle(const std::string& title) {
   title_ = title;
@@ -33,6 +34,7 @@ void KayoijiApplication::SetMainWindow(QWidget* window) {
   if (window != nullptr) window->setWindowTitle(QString::fromStdString(title_));
 }
 
+namespace {
 void ShowGeneralError(platform::MessageBoxes& boxes, const std::string& appTitle,
                       const std::string& message) {
   platform::Box box;
@@ -42,6 +44,7 @@ void ShowGeneralError(platform::MessageBoxes& boxes, const std::string& appTitle
   box.Buttons = platform::BoxButtons::Ok;
   boxes.Show(box);
 }
+}  // namespace
 
 bool RunHandled(platform::Services& services, const std::function<void()>& work) {
   try {
@@ -56,13 +59,9 @@ bool RunHandled(platform::Services& services, const std::function<void()>& work)
   }
 }
 
-bool KayoijiApplication::RunHandled(const std::function<void()>& work) {
-  return platform::qt::RunHandled(platform::CurrentServices(), work);
-}
-
 bool KayoijiApplication::notify(QObject* receiver, QEvent* event) {
   bool handled = false;
-  RunHandled([&] { handled = QApplication::notify(receiver, event); });
+  RunHandled(services_, [&] { handled = QApplication::notify(receiver, event); });
   return handled;
 }
 

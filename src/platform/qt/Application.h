@@ -1,9 +1,10 @@
 // The application object on Qt: the title, the message pump, termination,
-// and the general error handler around every event.
+// and the general error handler with the guard every handler runs under.
 #pragma once
 
 #include <QApplication>
 #include <functional>
+#include <utility>
 
 #include "platform/Services.h"
 
@@ -12,7 +13,9 @@ namespace platform::qt {
 class KayoijiApplication : public QApplication, public platform::Application {
   Q_OBJECT
  public:
-  KayoijiApplication(int& argc, char** argv);
+  // `services` is the program's record; its message boxes and this object's
+  // title serve the general error handler.
+  KayoijiApplication(int& argc, char** argv, platform::Services& services);
 
   std::string Title() const override { return title_; }
   void SetTitle(const std::string& title) override;
@@ -20,13 +23,9 @@ class KayoijiApplication : public QApplication, public platform::Application {
   void Terminate() override;
   void Minimize() override;
 
-  // The general error handler: a failure that ends an event handler is shown
-  // in an error box titled with the application title; the program goes on.
+  // The last line of the general error handler: an event handler of the
+  // toolkit's own (paint, show, a key) that fails is caught here.
   bool notify(QObject* receiver, QEvent* event) override;
-
-  // Runs `work` under the general error handler (creation handlers).
-  // Returns false when it failed.
-  bool RunHandled(const std::function<void()>& work);
 
   // The window that shows the title on the task bar and is minimised with
   // the application.
@@ -36,17 +35,31 @@ class KayoijiApplication : public QApplication, public platform::Application {
   void TitleChanged(const QString& title);
 
  private:
+  platform::Services& services_;
   std::string title_;
   QWidget* mainWindow_ = nullptr;
 };
 
-// Shows the general error box for a failure's message through `boxes`.
-void ShowGeneralError(platform::MessageBoxes& boxes, const std::string& appTitle,
-                      const std::string& message);
-
 // Runs `work` under the general error handler of `services`: a failure is
-// shown in the error box titled with the application title. Returns false
-// when it failed.
+// shown in the error box titled with the application title, and the
+// program goes on. Returns false when it failed.
 bool RunHandled(platform::Services& services, const std::function<void()>& work);
+
+// The guard every window handler is connected through: the slot runs
+// `handler` under the general error handler, so that a failure ends only
+// that handler and never unwinds through the toolkit's signal dispatch.
+template <class Handler>
+auto Guarded(platform::Services& services, Handler handler) {
+  return [&services, handler = std::move(handler)] { RunHandled(services, handler); };
+}
+
+// Connects `signal` of `sender` to the handler method of `window` through
+// the guard; the connection ends with the window.
+template <class Sender, class Signal, class Window>
+QMetaObject::Connection ConnectHandler(platform::Services& services, Sender* sender, Signal signal,
+                                       Window* window, void (Window::*handler)()) {
+  return QObject::connect(sender, signal, window,
+                          Guarded(services, [window, handler] { (window->*handler)(); }));
+}
 
 }  // namespace platform::qt

@@ -1,31 +1,21 @@
-// Message boxes on Qt. In tests the boxes are not shown: each is recorded
-// and answered from a queue, so no test ever waits on a modal box.
+// Message boxes on Qt: the program's boxes, modal to what asked for them.
 #pragma once
 
-#include <deque>
-#include <functional>
-#include <string>
-#include <vector>
+#include <memory>
 
 #include "platform/Services.h"
+
+class QMessageBox;
 
 namespace platform::qt {
 
 class QtMessageBoxes : public platform::MessageBoxes {
  public:
   platform::BoxAnswer Show(const platform::Box& box) override;
-
-  // Test hook: from now on boxes are recorded, not shown.
-  static void EnableTestMode();
-  // In test mode, also show each box for real (with the program's own
-  // placement and modality) while the "while open" callback runs.
-  static void ShowBoxesInTests(bool show);
-  // The answer for the next recorded box (OK when the queue is empty).
-  static void QueueAnswer(platform::BoxAnswer answer);
-  // A callback run while a recorded box is "open" (its nested loop).
-  static void SetWhileOpen(std::function<void()> action);
-  static std::vector<platform::Box>& Recorded();
-  static void ClearRecorded();
 };
+
+// The toolkit's box for `box` with its buttons ("OK" the default), placed
+// and made modal as Show places it; not shown yet.
+std::unique_ptr<QMessageBox> MakeMessageBox(const platform::Box& box);
 
 }  // namespace platform::qt
