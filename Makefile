@@ -9,8 +9,12 @@ BUILD_WIN  ?= build-win
 BUILD_WINDOWS ?= build-windows
 FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc)
+# ON: compiler warnings fail the build (CI sets it). Every configure below
+# passes it, so an existing build folder follows a change.
+KAYOIJI_WERROR ?= OFF
 
-CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+WARNING_FLAGS = -DKAYOIJI_WERROR=$(KAYOIJI_WERROR)
+CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(WARNING_FLAGS)
 
 .PHONY: all deps build run test test-windows windows test-windows-program sanitize fuzz bench package format clean
 
@@ -69,7 +73,7 @@ test-windows-program: windows
 
 # The toolkit-free layers under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps
-	@cmake -S . -B $(BUILD_ASAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKAYOIJI_GUI=OFF \
+	@cmake -S . -B $(BUILD_ASAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug $(WARNING_FLAGS) -DKAYOIJI_GUI=OFF \
 	  -DKAYOIJI_BENCH=OFF -DKAYOIJI_SANITIZE=ON >/dev/null
 	@cmake --build $(BUILD_ASAN) -j $(JOBS)
 	@cd $(BUILD_ASAN) && ctest --output-on-failure -j $(JOBS) -LE integration
@@ -77,7 +81,7 @@ sanitize: deps
 # The reader and the password decoder under libFuzzer, from the committed seeds.
 fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B $(BUILD_FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DKAYOIJI_GUI=OFF -DKAYOIJI_TESTS=OFF -DKAYOIJI_BENCH=OFF -DKAYOIJI_FUZZ=ON >/dev/null
+	  $(WARNING_FLAGS) -DKAYOIJI_GUI=OFF -DKAYOIJI_TESTS=OFF -DKAYOIJI_BENCH=OFF -DKAYOIJI_FUZZ=ON >/dev/null
 	@cmake --build $(BUILD_FUZZ) -j $(JOBS)
 	@for t in reader:ReaderFuzz unscramble:UnscrambleFuzz; do \
 	  corpus=$${t%%:*}; bin=$${t##*:}; work=$(BUILD_FUZZ)/corpus-$$corpus; \

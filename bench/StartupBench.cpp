@@ -6,12 +6,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace {
@@ -57,14 +59,27 @@ void Measure(benchmark::State& state, const std::vector<std::string>& argv) {
   state.counters["peak_MiB"] = static_cast<double>(peak) / 1024.0;
 }
 
-std::string ConfigFile() {
-  const auto path = std::filesystem::temp_directory_path() / "kayoiji-startup-bench.dat";
-  std::ofstream(path, std::ios::binary) << "DoMapping\tTrue\r\nExitTime\t0\r\n";
-  return path.string();
-}
+// The configuration the measured runs read, removed again when they end.
+class ConfigFile {
+ public:
+  ConfigFile() : path_(std::filesystem::temp_directory_path() / "kayoiji-startup-bench.dat") {
+    std::ofstream(path_, std::ios::binary) << "DoMapping\tTrue\r\nExitTime\t0\r\n";
+  }
+  ~ConfigFile() {
+    std::error_code ignored;
+    std::filesystem::remove(path_, ignored);
+  }
+  ConfigFile(const ConfigFile&) = delete;
+  ConfigFile& operator=(const ConfigFile&) = delete;
+  std::string Path() const { return path_.string(); }
+
+ private:
+  std::filesystem::path path_;
+};
 
 void BM_Kayoiji(benchmark::State& state) {
-  Measure(state, {KAYOIJI_PROGRAM, "-f", ConfigFile()});
+  const ConfigFile config;
+  Measure(state, {KAYOIJI_PROGRAM, "-f", config.Path()});
 }
 void BM_MinimalQtWindow(benchmark::State& state) {
   Measure(state, {MINIMAL_PROGRAM});

@@ -110,10 +110,11 @@ mount --bind /dev "$root/dev"
 mount --bind /dev/pts "$root/dev/pts"
 mount -t tmpfs -o mode=1777 shm "$root/dev/shm"
 
-# A root shell on the new system: nothing of this machine's environment. It
-# runs in the background so that a signal reaches the clean-up at once.
+# A root shell on the new system: nothing of this machine's environment but
+# whether warnings fail the build (CI's choice). It runs in the background so
+# that a signal reaches the clean-up at once.
 inside() {
-  chroot "$root" /usr/bin/env -i HOME=/root TERM=dumb \
+  chroot "$root" /usr/bin/env -i HOME=/root TERM=dumb KAYOIJI_WERROR="${KAYOIJI_WERROR:-OFF}" \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin "$@" &
   wait $!
 }

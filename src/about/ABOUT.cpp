@@ -124,7 +124,7 @@ TfrmABUT::TfrmABUT(platform::Services& services, QWidget* parent, about::LinkShe
 }
 
 void TfrmABUT::FormCreate() {
-  Label2->setText(QStringLiteral("version.1.0.8   2001"));
+  Label2->setText(QStringLiteral("version." KAYOIJI_VERSION "   2001"));
 }
 
 // Fitting measures the texts, which loads the faces of every font the box

@@ -9,12 +9,6 @@
 #include "mainwindow/fileIN.h"
 #include "platform/Errors.h"
 
-// Resource registration lives outside any namespace; a static library's
-// resources are only linked in when something calls it.
-static void InitShapeResources() {
-  Q_INIT_RESOURCE(shape);
-}
-
 TFormRgn::TFormRgn(QWidget* parent) : QLabel(parent) {
   setAlignment(Qt::AlignLeft | Qt::AlignTop);
   setMargin(0);
@@ -82,7 +76,6 @@ void TFormRgn::ApplyRegion() {
 }
 
 void ReadShapeLayout(TFormRgn* RgnMain, TfileIN* fileIN1) {
-  InitShapeResources();
   const QPixmap picture(QStringLiteral(":/mainwindow/honeycomb.bmp"));
   if (picture.isNull()) throw platform::Exception("Pictureの読み込みに失敗しました");
   RgnMain->SetPicture(picture);

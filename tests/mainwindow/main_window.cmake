@@ -1,8 +1,8 @@
 add_executable(mainwindow_tests MainWindowTest.cpp)
-target_link_libraries(mainwindow_tests PRIVATE kayoiji_mainwindow kayoiji_scripted
-                                               kayoiji_testsupport Qt6::Test GTest::gtest)
-gtest_discover_tests(mainwindow_tests DISCOVERY_MODE PRE_TEST
-                     PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+target_link_libraries(mainwindow_tests PRIVATE kayoiji_mainwindow kayoiji_shape kayoiji_platform_qt
+                                               kayoiji_scripted kayoiji_testsupport Qt6::Test
+                                               GTest::gtest)
+kayoiji_discover_tests(mainwindow_tests PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
 
 # The real program, end to end: with nothing to connect and no exit delay it
 # ends by itself, successfully.

@@ -2,5 +2,4 @@
 add_executable(region_tests RegionTest.cpp)
 target_link_libraries(region_tests PRIVATE kayoiji_shape kayoiji_testsupport GTest::gtest)
 target_compile_definitions(region_tests PRIVATE KAYOIJI_DATA_DIR="${PROJECT_SOURCE_DIR}/data")
-gtest_discover_tests(region_tests DISCOVERY_MODE PRE_TEST
-                     PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+kayoiji_discover_tests(region_tests PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
