@@ -182,18 +182,16 @@ TfrmMain::TfrmMain(DefUnit::RunningSettings& settings, platform::Services& servi
   run_ = std::make_unique<Connection::ConnectionRun>(settings_, services_, *this, *timer1Control_,
                                                      *timer2Control_);
 
-  platform::qt::ConnectHandler(services_, Timer1, &QTimer::timeout, this, &TfrmMain::Timer1Timer);
-  platform::qt::ConnectHandler(services_, Timer2, &QTimer::timeout, this, &TfrmMain::Timer2Timer);
-  platform::qt::ConnectHandler(services_, anmTimer, &QTimer::timeout, this,
-                               &TfrmMain::anmTimerTimer);
-  platform::qt::ConnectHandler(services_, sbtConfig, &QToolButton::clicked, this,
-                               &TfrmMain::sbtConfigClick);
-  platform::qt::ConnectHandler(services_, sbtCNTNow, &QToolButton::clicked, this,
-                               &TfrmMain::sbtCNTNowClick);
-  platform::qt::ConnectHandler(services_, btnClose, &QToolButton::clicked, this,
-                               &TfrmMain::btnCloseClick);
-  platform::qt::ConnectHandler(services_, btnSmall, &QToolButton::clicked, this,
-                               &TfrmMain::btnSmallClick);
+  auto on = [this](auto* sender, auto signal, void (TfrmMain::*handler)()) {
+    platform::qt::ConnectHandler(services_, sender, signal, this, handler);
+  };
+  on(Timer1, &QTimer::timeout, &TfrmMain::Timer1Timer);
+  on(Timer2, &QTimer::timeout, &TfrmMain::Timer2Timer);
+  on(anmTimer, &QTimer::timeout, &TfrmMain::anmTimerTimer);
+  on(sbtConfig, &QToolButton::clicked, &TfrmMain::sbtConfigClick);
+  on(sbtCNTNow, &QToolButton::clicked, &TfrmMain::sbtCNTNowClick);
+  on(btnClose, &QToolButton::clicked, &TfrmMain::btnCloseClick);
+  on(btnSmall, &QToolButton::clicked, &TfrmMain::btnSmallClick);
   anmTimer->start();
 }
 

@@ -17,8 +17,8 @@
 #include "mainwindow/RegionData.h"
 #include "mainwindow/fileIN.h"
 #include "platform/Errors.h"
-#include "support/WidgetTests.h"
 #include "support/TestFiles.h"
+#include "support/WidgetTests.h"
 
 using RegionData::Rect;
 using RegionData::Region;
