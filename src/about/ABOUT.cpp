@@ -109,8 +109,8 @@ TfrmABUT::TfrmABUT(platform::Services& services, QWidget* parent, about::LinkShe
   Button1 = new QPushButton(QStringLiteral("Close"), this);
   Button1->setObjectName(QStringLiteral("Button1"));
   Button1->setGeometry(256, 100, 61, 21);
-  platform::qt::ConnectHandler(services, Button1, &QPushButton::clicked, this,
-                               &TfrmABUT::Button1Click);
+  const platform::qt::HandlerConnector on(services, this);
+  on(Button1, &QPushButton::clicked, &TfrmABUT::Button1Click);
   setFocusProxy(Button1);
 
   PopupMenu1 = new QMenu(this);

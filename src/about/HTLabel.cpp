@@ -70,10 +70,10 @@ THTLabel::THTLabel(QWidget* owner, platform::Services& services, about::LinkShel
   bold.setBold(true);
   openItem_->setFont(bold);
   menu_->setDefaultAction(openItem_);
-  platform::qt::ConnectHandler(services_, openItem_, &QAction::triggered, this, &THTLabel::Click);
+  const platform::qt::HandlerConnector on(services_, this);
+  on(openItem_, &QAction::triggered, &THTLabel::Click);
   copyItem_ = menu_->addAction(QStringLiteral("コピー(&C)"));
-  platform::qt::ConnectHandler(services_, copyItem_, &QAction::triggered, this,
-                               &THTLabel::CopyCaption);
+  on(copyItem_, &QAction::triggered, &THTLabel::CopyCaption);
 }
 
 std::uint32_t THTLabel::ParseColorText(const std::string& text) {

@@ -182,9 +182,7 @@ TfrmMain::TfrmMain(DefUnit::RunningSettings& settings, platform::Services& servi
   run_ = std::make_unique<Connection::ConnectionRun>(settings_, services_, *this, *timer1Control_,
                                                      *timer2Control_);
 
-  auto on = [this](auto* sender, auto signal, void (TfrmMain::*handler)()) {
-    platform::qt::ConnectHandler(services_, sender, signal, this, handler);
-  };
+  const platform::qt::HandlerConnector on(services_, this);
   on(Timer1, &QTimer::timeout, &TfrmMain::Timer1Timer);
   on(Timer2, &QTimer::timeout, &TfrmMain::Timer2Timer);
   on(anmTimer, &QTimer::timeout, &TfrmMain::anmTimerTimer);

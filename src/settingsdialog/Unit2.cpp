@@ -305,9 +305,7 @@ void TfrmCNF::CreateControls() {
 
   // Typing changes the text, picking from the list may change only the
   // selection (when the text already read as the item): both are a change.
-  auto on = [this](auto* sender, auto signal, void (TfrmCNF::*handler)()) {
-    platform::qt::ConnectHandler(services_, sender, signal, this, handler);
-  };
+  const platform::qt::HandlerConnector on(services_, this);
   on(cmbNumber, &QComboBox::editTextChanged, &TfrmCNF::cmbNumberChange);
   on(cmbNumber, &QComboBox::currentIndexChanged, &TfrmCNF::cmbNumberChange);
   on(btnNet, &QPushButton::clicked, &TfrmCNF::btnNetClick);

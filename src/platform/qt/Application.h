@@ -53,13 +53,25 @@ auto Guarded(platform::Services& services, Handler handler) {
   return [&services, handler = std::move(handler)] { RunHandled(services, handler); };
 }
 
-// Connects `signal` of `sender` to the handler method of `window` through
-// the guard; the connection ends with the window.
-template <class Sender, class Signal, class Window>
-QMetaObject::Connection ConnectHandler(platform::Services& services, Sender* sender, Signal signal,
-                                       Window* window, void (Window::*handler)()) {
-  return QObject::connect(sender, signal, window,
-                          Guarded(services, [window, handler] { (window->*handler)(); }));
-}
+// Connects a window's handler methods to their controls' signals through
+// the guard; each connection ends with the window.
+template <class Window>
+class HandlerConnector {
+ public:
+  HandlerConnector(platform::Services& services, Window* window)
+      : services_(services), window_(window) {}
+
+  template <class Sender, class Signal>
+  QMetaObject::Connection operator()(Sender* sender, Signal signal,
+                                     void (Window::*handler)()) const {
+    Window* window = window_;
+    return QObject::connect(sender, signal, window,
+                            Guarded(services_, [window, handler] { (window->*handler)(); }));
+  }
+
+ private:
+  platform::Services& services_;
+  Window* window_;
+};
 
 }  // namespace platform::qt
