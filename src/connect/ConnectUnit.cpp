@@ -197,7 +197,9 @@ void ConnectionRun::TickPass() {
     if (countdown == -1) {
       ++finished;
     } else if (countdown == 0) {
-      if (Attempt(i) != 0) {
+      if (gate_ && !gate_(i)) {
+        countdown = -1;
+      } else if (Attempt(i) != 0) {
         std::int32_t& errors = settings_.ErrorCount[static_cast<std::size_t>(i)];
         ++errors;
         if (errors < settings_.MaxError[static_cast<std::size_t>(i)]) {

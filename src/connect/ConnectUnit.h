@@ -93,6 +93,13 @@ class ConnectionRun {
   // True while a pass over the entries is under way.
   bool Busy() const { return busy_; }
 
+  // Asked before each attempt of a tick: false sets the entry aside for the
+  // rest of the run without using up an attempt (the resident watcher's
+  // test that the server answers at all).
+  void SetAttemptGate(std::function<bool(int index)> gate) { gate_ = std::move(gate); }
+  // The platform's code of entry `index`'s latest attempt in this run.
+  std::uint32_t LastCode(int index) const { return lastCode_[static_cast<std::size_t>(index)]; }
+
  private:
   void Enter(bool& deferred, void (ConnectionRun::*pass)());
   void TickPass();
@@ -111,6 +118,7 @@ class ConnectionRun {
   bool abandoned_ = false;
   bool tickDeferred_ = false;
   bool connectNowDeferred_ = false;
+  std::function<bool(int)> gate_;
   // The code of each entry's latest attempt.
   std::array<std::uint32_t, DefUnit::MaxEntries> lastCode_{};
 };

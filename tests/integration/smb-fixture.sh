@@ -77,6 +77,8 @@ export KAYOIJI_TEST_SMB_DIR="$root/share"
 export KAYOIJI_TEST_SMB_USER="$user"
 export KAYOIJI_TEST_SMB_PASSWORD="$password"
 export KAYOIJI_TEST_WORK="$root"
+# For tests that stop the server and start it again (smb_start in scripts/smb-server.sh).
+export KAYOIJI_TEST_SMB_PID="$SMB_PID"
 export HOME="$root/home"
 # Drive links are bookmarked for the file dialogs: never in the caller's files.
 export XDG_CONFIG_HOME="$root/home/.config"

@@ -16,6 +16,7 @@
 #include "platform/linux/DriveBookmarks.h"
 #include "platform/linux/DriveLinks.h"
 #include "platform/linux/GioErrors.h"
+#include "platform/linux/GvfsPath.h"
 #include "platform/linux/UncPath.h"
 
 namespace platform {
@@ -207,17 +208,6 @@ std::uint32_t CheckFolder(GFile* share) {
                                                                   : code::BadNetName;
 }
 
-// 0 when the folder can be listed; else the system error.
-int ListError(const char* path) {
-  DIR* dir = ::opendir(path);
-  if (dir == nullptr) return errno;
-  errno = 0;
-  ::readdir(dir);
-  const int error = errno;
-  ::closedir(dir);
-  return error;
-}
-
 // Right after a share was unmounted and mounted again, GVfs's FUSE daemon
 // answers `stat` from its cache while reads still fail (EIO) for a second or
 // so. The drive is connected when its folder can be listed; a refusal is
@@ -227,7 +217,7 @@ std::uint32_t WaitUntilReadable(const char* path) {
   constexpr gulong kStep = 5 * 1000;
   const gint64 deadline = g_get_monotonic_time() + kPatience;
   int error;
-  while ((error = ListError(path)) != 0 && error != EACCES && error != EPERM &&
+  while ((error = gio::ListError(path)) != 0 && error != EACCES && error != EPERM &&
          g_get_monotonic_time() < deadline) {
     g_usleep(kStep);
   }
@@ -287,7 +277,7 @@ std::uint32_t GioNetwork::AddConnection(const NetResource& request, const std::s
     // As a rule the folder lists at once. Only when it does not is the server
     // asked what the location is: its answer is the error, also for a stale
     // mount; a folder that is there is waited for.
-    if (path == nullptr || ListError(path) != 0) {
+    if (path == nullptr || gio::ListError(path) != 0) {
       result = CheckFolder(share);
       // Mounted, but GVfs's FUSE daemon gives it no usable local path.
       if (result == code::NoError) {

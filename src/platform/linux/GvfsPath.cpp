@@ -1,9 +1,11 @@
 #include "platform/linux/GvfsPath.h"
 
+#include <dirent.h>
 #include <glib.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -114,6 +116,16 @@ std::string UserRuntimeDir() {
   const char* dir = std::getenv("XDG_RUNTIME_DIR");
   if (dir != nullptr && dir[0] == '/') return dir;
   return "/run/user/" + std::to_string(getuid());
+}
+
+int ListError(const std::string& path) {
+  DIR* dir = ::opendir(path.c_str());
+  if (dir == nullptr) return errno;
+  errno = 0;
+  ::readdir(dir);
+  const int error = errno;
+  ::closedir(dir);
+  return error;
 }
 
 }  // namespace platform::gio

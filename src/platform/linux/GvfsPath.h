@@ -23,6 +23,11 @@ std::optional<std::string> GvfsPathToUnc(const std::string& path, const std::str
 // sorted.
 std::vector<std::string> GvfsShareMounts(const std::string& runtimeDir);
 
+// 0 when the folder `path` can be listed, else the system error. A drive is
+// connected when its folder lists: GVfs's FUSE daemon answers `stat` from
+// its cache before reads work.
+int ListError(const std::string& path);
+
 // The user's runtime folder: $XDG_RUNTIME_DIR, else /run/user/<uid>.
 std::string UserRuntimeDir();
 

@@ -1,0 +1,276 @@
+#include "reconnect/Watcher.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "platform/Codec.h"
+#include "platform/Errors.h"
+#include "platform/FileIO.h"
+
+namespace Reconnect {
+
+namespace {
+
+constexpr std::uint32_t kTickMilliseconds = 1000;
+constexpr int kLongestSettle = 4;
+
+const char* WakeText(platform::WatchEvents::Handler::Wake why) {
+  return why == platform::WatchEvents::Handler::Wake::Resumed ? "スリープからの復帰"
+                                                              : "ネットワークの変化";
+}
+
+// Until the engine says it: the codes of a refused log-on.
+bool CredentialsRefusedForNow(std::uint32_t code) {
+  return code == platform::code::InvalidPassword || code == 1326 || code == 1907 || code == 1909 ||
+         code == 1330 || code == 1331 || code == 1219;
+}
+
+}  // namespace
+
+std::optional<Server> ServerOf(const std::string& sjisRemoteName) {
+  if (sjisRemoteName.size() < 3 || sjisRemoteName.compare(0, 2, "\\\\") != 0) return std::nullopt;
+  const std::string rest = sjisRemoteName.substr(2);
+  const std::string hostPart = rest.substr(0, rest.find('\\'));
+  Server server;
+  const std::size_t at = hostPart.find('@');
+  server.Host = hostPart.substr(0, at);
+  if (server.Host.empty()) return std::nullopt;
+  if (at != std::string::npos) {
+    // "@port" names the port; anything else after the "@" keeps the default.
+    const std::string port = hostPart.substr(at + 1);
+    unsigned value = 0;
+    const auto [end, error] = std::from_chars(port.data(), port.data() + port.size(), value);
+    if (error == std::errc() && end == port.data() + port.size() && value > 0 && value < 65536) {
+      server.Port = static_cast<std::uint16_t>(value);
+    }
+  }
+  return server;
+}
+
+// Nothing is shown: the title goes nowhere, and there are no messages to pump
+// (events that arrive meanwhile wait in the system's queue).
+class Watcher::SilentApp : public platform::Application {
+ public:
+  std::string Title() const override { return title_; }
+  void SetTitle(const std::string& title) override { title_ = title; }
+  void ProcessMessages() override {}
+  void Terminate() override {}
+  void Minimize() override {}
+
+ private:
+  std::string title_;
+};
+
+// A box the settings reader would show (a configuration that does not open)
+// becomes a log line.
+class Watcher::LoggedBoxes : public platform::MessageBoxes {
+ public:
+  explicit LoggedBoxes(LogLine& log) : log_(log) {}
+  platform::BoxAnswer Show(const platform::Box& box) override {
+    log_(box.Text);
+    return platform::BoxAnswer::Ok;
+  }
+
+ private:
+  LogLine& log_;
+};
+
+// "エラーを無視する。" always ticked: no error boxes.
+class Watcher::NoView : public Connection::MainView {
+ public:
+  bool NoErrorTicked() const override { return true; }
+  void SetNoErrorTicked(bool) override {}
+  void SetStateText(const std::string&) override {}
+  void SetPathText(const std::string&) override {}
+};
+
+// The run's timers as flags: the watcher ticks the run itself while the
+// tick timer is on, and the exit timer coming on ends the check.
+class Watcher::FlagTimer : public Connection::RunTimer {
+ public:
+  bool Enabled() const override { return enabled_; }
+  void SetEnabled(bool enabled) override { enabled_ = enabled; }
+  void SetInterval(std::uint32_t) override {}
+
+ private:
+  bool enabled_ = false;
+};
+
+Watcher::Watcher(platform::Services services, platform::WatchEvents& events,
+                 platform::WatchProbes& probes, LogLine log, Options options)
+    : services_(std::move(services)),
+      events_(events),
+      probes_(probes),
+      log_(std::move(log)),
+      options_(std::move(options)),
+      app_(std::make_unique<SilentApp>()),
+      boxes_(std::make_unique<LoggedBoxes>(log_)),
+      view_(std::make_unique<NoView>()),
+      tick_(std::make_unique<FlagTimer>()),
+      exit_(std::make_unique<FlagTimer>()) {
+  services_.App = app_.get();
+  services_.Boxes = boxes_.get();
+  services_.CommandLine = options_.CommandLine;
+}
+
+Watcher::~Watcher() = default;
+
+void Watcher::Woken(Wake why) {
+  const auto now = std::chrono::steady_clock::now();
+  switch (phase_) {
+    case Phase::Checking:
+      // Whatever changed during a check gets one check of its own afterwards.
+      if (!pending_) pendingWhy_ = why;
+      pending_ = true;
+      return;
+    case Phase::Idle:
+      phase_ = Phase::Settling;
+      why_ = why;
+      firstEvent_ = now;
+      events_.StartTimer(options_.SettleMilliseconds);
+      return;
+    case Phase::Settling: {
+      // A burst keeps pushing the check back, but not for ever.
+      const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(now - firstEvent_);
+      const auto limit = std::chrono::milliseconds(std::uint64_t{options_.SettleMilliseconds} *
+                                                   (kLongestSettle - 1));
+      if (waited < limit) events_.StartTimer(options_.SettleMilliseconds);
+      if (why == Wake::Resumed) why_ = why;
+      return;
+    }
+  }
+}
+
+void Watcher::TimerFired() {
+  if (phase_ == Phase::Settling) {
+    StartCheck();
+  } else if (phase_ == Phase::Checking && run_ != nullptr) {
+    run_->Tick();
+    if (tick_->Enabled()) {
+      events_.StartTimer(kTickMilliseconds);
+    } else {
+      EndCheck();
+    }
+  }
+}
+
+std::string Watcher::ConfigKey() const {
+  std::string contents;
+  const platform::ReadResult result =
+      platform::ReadRegularFile(settings_.ConfigFileName, DefUnit::MaxConfigFileBytes, contents,
+                                [](const std::string&) { return false; });
+  if (result != platform::ReadResult::Ok) return {};
+  return std::to_string(contents.size()) + ":" + std::to_string(std::hash<std::string>{}(contents));
+}
+
+void Watcher::StartCheck() {
+  phase_ = Phase::Checking;
+  log_(std::string("確認開始 (") + WakeText(why_) + ")");
+  settings_ = DefUnit::RunningSettings{};
+  settings_.HoldShiftKey = Connection::DecideHoldShiftKey(services_.Os);
+  try {
+    DefUnit::LoadSettings(settings_, services_.CommandLine, *boxes_);
+  } catch (const platform::Exception& error) {
+    log_(std::string("設定ファイル: ") + error.what());
+    settings_.EntryCount = 0;
+  }
+  const std::string key = ConfigKey();
+  if (key != refusedKey_) {
+    refusedKey_ = key;
+    refused_.fill(false);
+  }
+
+  tally_ = Tally{};
+  attempted_.fill(false);
+  tick_->SetEnabled(false);
+  exit_->SetEnabled(false);
+  if (!settings_.DoMapping) settings_.EntryCount = 0;
+  const int count = std::clamp<int>(settings_.EntryCount, 0, DefUnit::MaxEntries);
+  for (int i = 0; i < count; ++i) {
+    const auto slot = static_cast<std::size_t>(i);
+    std::int32_t& countdown = settings_.Countdown[slot];
+    // A wait below -1 would keep the run, and so every later check, from ever ending.
+    if (countdown < 0) {
+      countdown = -1;
+    } else if (refused_[slot]) {
+      countdown = -1;
+      ++tally_.HeldBack;
+    } else {
+      const platform::EntryState state =
+          probes_.State(DefUnit::FieldText(settings_.LocalDrive[slot]),
+                        DefUnit::FieldText(settings_.NetPath[slot]));
+      if (state == platform::EntryState::Connected || state == platform::EntryState::Occupied) {
+        countdown = -1;
+        if (state == platform::EntryState::Connected) ++tally_.AlreadyConnected;
+      }
+    }
+  }
+
+  run_ = std::make_unique<Connection::ConnectionRun>(settings_, services_, *view_, *tick_, *exit_);
+  run_->SetAttemptGate([this](int index) { return MayAttempt(index); });
+  // The run starts now rather than after a first second: an entry without a
+  // wait is tried as the check begins.
+  settings_.DoMapping = true;
+  run_->Prepare();
+  TimerFired();
+}
+
+bool Watcher::MayAttempt(int index) {
+  const auto slot = static_cast<std::size_t>(index);
+  const std::string local = DefUnit::FieldText(settings_.LocalDrive[slot]);
+  const std::string remote = DefUnit::FieldText(settings_.NetPath[slot]);
+  // A server that does not answer costs none of the entry's attempts; the
+  // next event brings the next check.
+  if (const std::optional<Server> server = ServerOf(remote)) {
+    if (!probes_.ServerAnswers(server->Host, server->Port, ServerAnswerMilliseconds)) {
+      ++tally_.Unreachable;
+      return false;
+    }
+  }
+  switch (probes_.State(local, remote)) {
+    case platform::EntryState::Connected:
+      ++tally_.AlreadyConnected;
+      return false;
+    case platform::EntryState::Occupied:
+      return false;
+    case platform::EntryState::Stale:
+      // Only this program's own link goes; the mount stays with whoever made it.
+      services_.Network->CancelConnection(local, 0, false);
+      break;
+    case platform::EntryState::Missing:
+      break;
+  }
+  attempted_[slot] = true;
+  return true;
+}
+
+void Watcher::EndCheck() {
+  int connected = 0;
+  int failed = 0;
+  const int count = std::clamp<int>(settings_.EntryCount, 0, DefUnit::MaxEntries);
+  for (int i = 0; i < count; ++i) {
+    const auto slot = static_cast<std::size_t>(i);
+    if (!attempted_[slot]) continue;
+    const std::uint32_t code = run_->LastCode(i);
+    if (code == platform::code::NoError) {
+      ++connected;
+      continue;
+    }
+    ++failed;
+    log_(platform::SjisToUtf8(DefUnit::FieldText(settings_.NetPath[slot])) + ": " +
+         Connection::ConnectErrorMessage(code));
+    if (CredentialsRefusedForNow(code)) refused_[slot] = true;
+  }
+  log_("確認終了: 接続 " + std::to_string(connected) + "、失敗 " + std::to_string(failed) +
+       "、接続済み " + std::to_string(tally_.AlreadyConnected) + "、応答なし " +
+       std::to_string(tally_.Unreachable) + "、認証拒否で保留 " + std::to_string(tally_.HeldBack));
+  run_.reset();
+  ++checksDone_;
+  phase_ = Phase::Idle;
+  if (pending_) {
+    pending_ = false;
+    Woken(pendingWhy_);
+  }
+}
+
+}  // namespace Reconnect

@@ -1,0 +1,107 @@
+// The resident reconnect watcher: after a network change or a resume it
+// checks every connection of the configuration once, leaves the connected
+// ones alone and runs the others through the program's own connection run,
+// with nothing on screen.
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "connect/ConnectUnit.h"
+#include "platform/Services.h"
+#include "platform/Watch.h"
+#include "settings/DefUnit.h"
+
+namespace Reconnect {
+
+// One line for the log (UTF-8, no line end).
+using LogLine = std::function<void(const std::string&)>;
+
+// The server a remote name ("\\host\share", "\\host@port\share") lives on,
+// and its SMB port. Empty when the name has no host part.
+struct Server {
+  std::string Host;
+  std::uint16_t Port = 445;
+};
+std::optional<Server> ServerOf(const std::string& sjisRemoteName);
+
+// How long a connect to the server's port may take before a check.
+constexpr std::uint32_t ServerAnswerMilliseconds = 3000;
+
+struct Options {
+  // The program's path first, then its parameters ("-f" as the program takes it).
+  std::vector<std::string> CommandLine;
+  // Events closer together than this are one; a stream of events is cut
+  // off after four times as long.
+  std::uint32_t SettleMilliseconds = 3000;
+};
+
+class Watcher : public platform::WatchEvents::Handler {
+ public:
+  // `services` gives the network, keyboard, OS identity and notices; the
+  // watcher puts its own box and application objects in (nothing is shown).
+  Watcher(platform::Services services, platform::WatchEvents& events, platform::WatchProbes& probes,
+          LogLine log, Options options);
+  ~Watcher() override;
+
+  void Woken(Wake why) override;
+  void TimerFired() override;
+
+  int ChecksDone() const { return checksDone_; }
+
+ private:
+  enum class Phase { Idle, Settling, Checking };
+  struct Tally {
+    int AlreadyConnected = 0;
+    int Unreachable = 0;
+    int HeldBack = 0;  // refused credentials, configuration unchanged
+  };
+
+  void StartCheck();
+  void EndCheck();
+  // Before an attempt: false sets the entry aside without using an attempt.
+  bool MayAttempt(int index);
+  std::string ConfigKey() const;
+
+  class SilentApp;
+  class LoggedBoxes;
+  class NoView;
+  class FlagTimer;
+
+  platform::Services services_;
+  platform::WatchEvents& events_;
+  platform::WatchProbes& probes_;
+  LogLine log_;
+  Options options_;
+  std::unique_ptr<SilentApp> app_;
+  std::unique_ptr<LoggedBoxes> boxes_;
+  std::unique_ptr<NoView> view_;
+  std::unique_ptr<FlagTimer> tick_;
+  std::unique_ptr<FlagTimer> exit_;
+
+  Phase phase_ = Phase::Idle;
+  Wake why_ = Wake::NetworkChanged;
+  std::chrono::steady_clock::time_point firstEvent_;
+  bool pending_ = false;
+  Wake pendingWhy_ = Wake::NetworkChanged;
+
+  DefUnit::RunningSettings settings_;
+  std::unique_ptr<Connection::ConnectionRun> run_;
+  std::array<bool, DefUnit::MaxEntries> attempted_{};
+  Tally tally_;
+  int checksDone_ = 0;
+
+  // Entries whose credentials were refused are not tried again until the
+  // configuration file's contents change: a password changed on the server
+  // must never lock the account through repeated checks.
+  std::string refusedKey_;
+  std::array<bool, DefUnit::MaxEntries> refused_{};
+};
+
+}  // namespace Reconnect
