@@ -99,6 +99,9 @@ package: build
 bench: build
 	@$(BUILD)/bench/settings_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	@$(BUILD)/bench/startup_bench
+	@dbus-run-session -- $(BUILD)/bench/reconnect_bench --benchmark_filter=IdleCost
+	@bash tests/reconnect/in-network-namespace.sh bash tests/integration/smb-fixture.sh $(BUILD) \
+	  $(BUILD)/bench/reconnect_bench --benchmark_filter=EventToReadable
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

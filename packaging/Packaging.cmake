@@ -1,7 +1,7 @@
 # Installing like a desktop program, and the Debian package (make package).
 include(GNUInstallDirs)
 
-install(TARGETS kayoiji RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS kayoiji kayoiji_reconnect_program RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(PROGRAMS ${CMAKE_CURRENT_LIST_DIR}/kayoiji-autostart DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/kayoiji.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -22,8 +22,8 @@ install(FILES ${CMAKE_BINARY_DIR}/ConfFile.dat DESTINATION ${CMAKE_INSTALL_DATAD
 find_program(KAYOIJI_GZIP gzip REQUIRED)
 set(docs ${CMAKE_BINARY_DIR}/packaging)
 set(compressed)
-foreach(page man/kayoiji.1 man/kayoiji-autostart.1 man/ja/kayoiji.1 man/ja/kayoiji-autostart.1
-        changelog)
+foreach(page man/kayoiji.1 man/kayoiji-autostart.1 man/kayoiji-reconnect.1 man/ja/kayoiji.1
+        man/ja/kayoiji-autostart.1 man/ja/kayoiji-reconnect.1 changelog)
   set(out ${docs}/${page}.gz)
   add_custom_command(OUTPUT ${out}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${docs}/man/ja
@@ -33,9 +33,9 @@ foreach(page man/kayoiji.1 man/kayoiji-autostart.1 man/ja/kayoiji.1 man/ja/kayoi
 endforeach()
 add_custom_target(kayoiji_docs ALL DEPENDS ${compressed})
 install(FILES ${docs}/man/kayoiji.1.gz ${docs}/man/kayoiji-autostart.1.gz
-        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+              ${docs}/man/kayoiji-reconnect.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${docs}/man/ja/kayoiji.1.gz ${docs}/man/ja/kayoiji-autostart.1.gz
-        DESTINATION ${CMAKE_INSTALL_MANDIR}/ja/man1)
+              ${docs}/man/ja/kayoiji-reconnect.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/ja/man1)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/lintian-overrides
         DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME kayoiji)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kayoiji)
@@ -58,7 +58,9 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "connects network shares to drive letters 
 set(CPACK_PACKAGE_DESCRIPTION
     "Kayoiji maps SMB network shares to drive letters (links in ~/Drives) when\n"
     "the user logs in, waiting for the network and retrying each connection up\n"
-    "to its own limit, then ends by itself. The interface is Japanese.")
+    "to its own limit, then ends by itself. An optional resident watcher\n"
+    "reconnects them after a network change or a resume. The interface is\n"
+    "Japanese.")
 string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_DEBIAN_PACKAGE_RELEASE ${KAYOIJI_DEBIAN_REVISION})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

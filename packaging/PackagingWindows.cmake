@@ -1,7 +1,7 @@
 # The Windows program as it ships (make windows): a per-user installer made
 # with NSIS, Kayoiji-<version>-win64-setup.exe, and a portable zip. Both carry
 # Kayoiji.exe and the sample configuration as ConfFile.dat beside it.
-install(TARGETS kayoiji RUNTIME DESTINATION .)
+install(TARGETS kayoiji kayoiji_reconnect_program RUNTIME DESTINATION .)
 
 # The sample with CR LF line ends, as the program writes its file.
 file(READ ${CMAKE_CURRENT_LIST_DIR}/ConfFile.sample.txt sample)

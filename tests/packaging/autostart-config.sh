@@ -35,4 +35,21 @@ grep -q NoErrorDialog "$config" || fail "the user's own configuration was replac
 rm "$config"
 enable env XDG_CONFIG_DIRS="$s/empty"
 cmp -s "$config" "$s/sample" || fail "without an administrator's file, not the sample"
+# The reconnect watcher's entry beside the program's, on the same configuration.
+run() { HOME="$s/home" XDG_CONFIG_HOME="$s/config" sh "$autostart" "$@"; }
+watcher_entry="$s/config/autostart/kayoiji-reconnect.desktop"
+run enable --reconnect >/dev/null
+grep -qxF "Exec=\"$(dirname "$autostart")/kayoiji-reconnect\" -f \"$config\"" "$watcher_entry" ||
+  fail "the watcher's entry does not start it on the configuration"
+if command -v desktop-file-validate >/dev/null; then
+  desktop-file-validate "$watcher_entry" || fail "the watcher's entry is not a valid desktop entry"
+fi
+run status | grep -qx "reconnect enabled: $watcher_entry" || fail "status does not name the watcher"
+run disable --reconnect >/dev/null
+[ -e "$watcher_entry" ] && fail "disable --reconnect left the watcher's entry"
+run status | grep -q '^enabled: ' || fail "disable --reconnect removed the program's entry"
+run enable --reconnect >/dev/null
+run disable >/dev/null
+[ -e "$watcher_entry" ] || [ -e "$s/config/autostart/kayoiji.desktop" ] && fail "disable left an entry"
+{ run status || true; } | grep -qx 'reconnect disabled' || fail "status does not say the watcher is off"
 echo "autostart configuration: passed"

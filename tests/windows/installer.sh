@@ -44,7 +44,7 @@ grep -q "FILEVERSION ${version//./, }, 0" <<<"$resources" || fail "no version re
 
 # The portable zip.
 listing=$(unzip -Z1 "$zip")
-for f in Kayoiji.exe ConfFile.dat; do
+for f in Kayoiji.exe KayoijiReconnect.exe ConfFile.dat; do
   grep -qx "Kayoiji-[0-9.]*-win64/$f" <<<"$listing" || fail "the zip lacks $f"
 done
 echo "zip: $(tr '\n' ' ' <<<"$listing")"
@@ -55,6 +55,7 @@ config=$home/AppData/Roaming/Kayoiji/ConfFile.dat
 programs="$home/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
 # Wine spells it "StartUp".
 startup="$(find "$programs" -maxdepth 1 -iname startup | head -n 1)/Kayoiji.lnk"
+watcher_startup="$(dirname "$startup")/KayoijiReconnect.lnk"
 menu="$programs/Kayoiji/Kayoiji.lnk"
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kayoiji'
 
@@ -68,8 +69,8 @@ uninstall() {
   "$server" -w
 }
 
-rm -rf "$instdir" "$(dirname "$config")" "$startup"
-install /STARTUP
+rm -rf "$instdir" "$(dirname "$config")" "$startup" "$watcher_startup"
+install /STARTUP /RECONNECT
 [ -f "$instdir/Kayoiji.exe" ] || fail "not installed into $instdir"
 cmp -s "$config" "$instdir/ConfFile.dat" || fail "the user's configuration was not made from the sample"
 [ -f "$menu" ] || fail "no Start menu shortcut"
@@ -81,6 +82,12 @@ target=$(sed -n 's/^target\t//p' <<<"$link")
 arguments=$(sed -n 's/^arguments\t//p' <<<"$link")
 [ "$target" = "$(winepath_w "$instdir/Kayoiji.exe")" ] || fail "the Startup shortcut runs $target"
 [ "$arguments" = "-f \"$(winepath_w "$config")\"" ] || fail "the Startup shortcut's arguments: $arguments"
+# "ネットワーク接続時に再接続する" (/RECONNECT): the watcher on the same configuration.
+[ -f "$watcher_startup" ] || fail "no Startup shortcut for the reconnect watcher"
+link=$("$wine" "$probe" shortcut "$(winepath_w "$watcher_startup")" | tr -d '\r')
+[ "$(sed -n 's/^target\t//p' <<<"$link")" = "$(winepath_w "$instdir/KayoijiReconnect.exe")" ] &&
+  [ "$(sed -n 's/^arguments\t//p' <<<"$link")" = "-f \"$(winepath_w "$config")\"" ] ||
+  fail "the watcher's Startup shortcut: $link"
 
 # The program starts as the shortcut starts it, on the user's configuration.
 "$wine" "$instdir/Kayoiji.exe" -f "$(winepath_w "$config")" &
@@ -97,7 +104,7 @@ echo "installed with the Startup shortcut; the installed program starts"
 printf 'DoMapping\tTrue\r\n' >"$config"
 uninstall
 [ ! -e "$instdir" ] || fail "left behind: $(ls "$instdir")"
-[ ! -e "$startup" ] && [ ! -e "$menu" ] || fail "shortcuts left behind"
+[ ! -e "$startup" ] && [ ! -e "$watcher_startup" ] && [ ! -e "$menu" ] || fail "shortcuts left behind"
 "$wine" reg query "$uninstall_key" >/dev/null 2>&1 && fail "the uninstall entry is left behind"
 [ "$(cat "$config")" = $'DoMapping\tTrue\r' ] || fail "the user's configuration was removed or changed"
 echo "uninstalled; the user's configuration stays"
@@ -105,6 +112,7 @@ echo "uninstalled; the user's configuration stays"
 install
 [ -f "$instdir/Kayoiji.exe" ] || fail "the second install failed"
 [ ! -e "$startup" ] || fail "a Startup shortcut without /STARTUP"
+[ ! -e "$watcher_startup" ] || fail "a watcher's Startup shortcut without /RECONNECT"
 [ "$(cat "$config")" = $'DoMapping\tTrue\r' ] || fail "the second install replaced the user's configuration"
 uninstall
 echo "installed again without /STARTUP: no Startup shortcut, the configuration kept"

@@ -1,0 +1,63 @@
+// The reconnect watcher's events on Windows: the address-change
+// notification and the resume broadcast, one instance per log-on session,
+// ending with the session.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/Watch.h"
+
+namespace platform {
+
+class Win32WatchEvents : public WatchEvents {
+ public:
+  // The hidden window's class, which the resume broadcast reaches.
+  static constexpr const char* WindowClass = "KayoijiReconnect";
+  // In the session's namespace: one watcher per log-on session.
+  static constexpr const char* MutexName = "Local\\Kayoiji.Reconnect";
+
+  explicit Win32WatchEvents(std::function<void(const std::string&)> log);
+  int Run(Handler& handler) override;
+  void StartTimer(std::uint32_t milliseconds) override;
+  void StopTimer() override;
+
+  // The window procedure's part (public for the procedure only).
+  void Resumed();
+
+ private:
+  std::function<void(const std::string&)> log_;
+  Handler* handler_ = nullptr;
+  bool timerOn_ = false;
+  unsigned long long due_ = 0;
+};
+
+class Win32WatchProbes : public WatchProbes {
+ public:
+  Win32WatchProbes();
+  ~Win32WatchProbes() override;
+  Win32WatchProbes(const Win32WatchProbes&) = delete;
+  Win32WatchProbes& operator=(const Win32WatchProbes&) = delete;
+
+  EntryState State(const std::string& localName, const std::string& remoteName) override;
+  bool ServerAnswers(const std::string& host, std::uint16_t port,
+                     std::uint32_t milliseconds) override;
+
+ private:
+  bool sockets_ = false;
+};
+
+// The watcher's log: %LOCALAPPDATA%\Kayoiji\reconnect.log, each line with
+// its time. Past 64 KiB the file becomes reconnect.log.old and a new one
+// begins, so the two never take more than 128 KiB.
+class Win32WatchLog {
+ public:
+  Win32WatchLog();
+  void Write(const std::string& line);
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+}  // namespace platform
