@@ -88,10 +88,12 @@ class Watcher {
     }
     return total;
   }
-  long ResidentKiB() const {
+  // "VmRSS" (all resident memory, the shared libraries' pages included) or
+  // "RssAnon" (the watcher's own).
+  long ResidentKiB(const std::string& key = "VmRSS") const {
     std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
     for (std::string line; std::getline(status, line);) {
-      if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+      if (line.rfind(key + ":", 0) == 0) return std::stol(line.substr(key.size() + 1));
     }
     return -1;
   }
@@ -132,6 +134,7 @@ void IdleCost(benchmark::State& state) {
     state.counters["wakeups_per_minute"] = static_cast<double>(after - before) * 60.0 / seconds;
   }
   state.counters["resident_KiB"] = static_cast<double>(watcher.ResidentKiB());
+  state.counters["anonymous_KiB"] = static_cast<double>(watcher.ResidentKiB("RssAnon"));
 }
 BENCHMARK(IdleCost)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 
@@ -183,6 +186,7 @@ void EventToReadable(benchmark::State& state) {
   state.counters["settle_s"] = kSettleSeconds;
   // After checks and mounts: GIO's GVfs client is loaded by now.
   state.counters["resident_KiB"] = static_cast<double>(watcher.ResidentKiB());
+  state.counters["anonymous_KiB"] = static_cast<double>(watcher.ResidentKiB("RssAnon"));
 }
 BENCHMARK(EventToReadable)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
 

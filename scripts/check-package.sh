@@ -46,6 +46,14 @@ for size in 48 128 256; do
 done
 HOME="$home" kayoiji-autostart disable
 
+# The reconnect watcher ships beside it and starts at log-in when asked to.
+kayoiji-reconnect --version | grep -qx 'Kayoiji [0-9.]*'
+HOME="$home" XDG_CONFIG_HOME= kayoiji-autostart enable --reconnect >/dev/null
+watcher_entry="$home/.config/autostart/kayoiji-reconnect.desktop"
+desktop-file-validate "$watcher_entry"
+grep -q '^Exec="/usr/bin/kayoiji-reconnect" -f ".*/home dir/.config/kayoiji/ConfFile.dat"$' "$watcher_entry"
+HOME="$home" XDG_CONFIG_HOME= kayoiji-autostart disable >/dev/null
+
 # The desktop menu starts the program on the same configuration: one that
 # ends by itself proves it was read (a missing one would show an error box).
 grep -qx 'Exec=kayoiji-autostart start' /usr/share/applications/kayoiji.desktop

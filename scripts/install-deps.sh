@@ -19,6 +19,9 @@ group "test, benchmark and fuzzing libraries" libgtest-dev libgmock-dev libbench
 group "virtual display, fonts and screenshots" fonts-ipafont-gothic xvfb xauth imagemagick \
   xdotool desktop-file-utils
 group "Samba server, GVfs and D-Bus" samba smbclient gvfs-backends gvfs-fuse dbus
+# The reconnect watcher's tests: a network namespace with a route to add and
+# remove, and GIO's command line to lose a mount.
+group "network namespace and GIO tools" util-linux iproute2 libglib2.0-bin
 group "Debian package and its checks" dpkg-dev file lintian debootstrap
 if [ "${KAYOIJI_WINDOWS:-0}" = 1 ]; then
   group "Windows cross build, Wine and the installer" g++-mingw-w64-x86-64 wine wine64 fonts-wine \

@@ -13,6 +13,9 @@ namespace {
 
 constexpr std::uint32_t kTickMilliseconds = 1000;
 constexpr int kLongestSettle = 4;
+// A run that would take longer than this (long waits, many attempts) is not
+// waited for.
+constexpr std::int64_t kLongestLogInRun = 600;
 
 const char* WakeText(platform::WatchEvents::Handler::Wake why) {
   return why == platform::WatchEvents::Handler::Wake::Resumed ? "スリープからの復帰"
@@ -127,14 +130,14 @@ void Watcher::Woken(Wake why) {
       phase_ = Phase::Settling;
       why_ = why;
       firstEvent_ = now;
-      events_.StartTimer(options_.SettleMilliseconds);
+      events_.StartTimer(SettleDelay(now));
       return;
     case Phase::Settling: {
       // A burst keeps pushing the check back, but not for ever.
       const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(now - firstEvent_);
       const auto limit = std::chrono::milliseconds(std::uint64_t{options_.SettleMilliseconds} *
                                                    (kLongestSettle - 1));
-      if (waited < limit) events_.StartTimer(options_.SettleMilliseconds);
+      if (waited < limit) events_.StartTimer(SettleDelay(now));
       if (why == Wake::Resumed) why_ = why;
       return;
     }
@@ -152,6 +155,35 @@ void Watcher::TimerFired() {
       EndCheck();
     }
   }
+}
+
+std::uint32_t Watcher::SettleDelay(std::chrono::steady_clock::time_point now) {
+  if (!logInRunEnds_) {
+    // The longest the run can take: each entry's attempts, each after its wait.
+    struct Quiet : platform::MessageBoxes {
+      platform::BoxAnswer Show(const platform::Box&) override { return platform::BoxAnswer::Ok; }
+    } quiet;
+    auto settings = std::make_unique<DefUnit::RunningSettings>();
+    std::int64_t seconds = 0;
+    try {
+      DefUnit::LoadSettings(*settings, options_.CommandLine, quiet);
+    } catch (const platform::Exception&) {
+      settings->DoMapping = false;
+    }
+    const int count =
+        settings->DoMapping ? std::clamp<int>(settings->EntryCount, 0, DefUnit::MaxEntries) : 0;
+    for (int i = 0; i < count; ++i) {
+      const auto slot = static_cast<std::size_t>(i);
+      if (settings->WaitTime[slot] < 0) continue;
+      seconds = std::max<std::int64_t>(seconds, (std::int64_t{settings->WaitTime[slot]} + 1) *
+                                                    std::max(settings->MaxError[slot], 1));
+    }
+    logInRunEnds_ =
+        started_ + std::chrono::seconds(std::min<std::int64_t>(seconds, kLongestLogInRun));
+  }
+  const auto left =
+      std::chrono::duration_cast<std::chrono::milliseconds>(*logInRunEnds_ - now).count();
+  return static_cast<std::uint32_t>(std::max<std::int64_t>(options_.SettleMilliseconds, left));
 }
 
 std::string Watcher::ConfigKey() const {

@@ -68,6 +68,8 @@ class Watcher : public platform::WatchEvents::Handler {
   // Before an attempt: false sets the entry aside without using an attempt.
   bool MayAttempt(int index);
   std::string ConfigKey() const;
+  // How long the settle timer runs for an event at `now`.
+  std::uint32_t SettleDelay(std::chrono::steady_clock::time_point now);
 
   class SilentApp;
   class LoggedBoxes;
@@ -88,6 +90,10 @@ class Watcher : public platform::WatchEvents::Handler {
   Phase phase_ = Phase::Idle;
   Wake why_ = Wake::NetworkChanged;
   std::chrono::steady_clock::time_point firstEvent_;
+  // The log-in run starts with the watcher: until it can have ended, a check
+  // would race it for the same letters (and make it show "既に接続されています。").
+  std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
+  std::optional<std::chrono::steady_clock::time_point> logInRunEnds_;
   bool pending_ = false;
   Wake pendingWhy_ = Wake::NetworkChanged;
 

@@ -4,7 +4,6 @@
 #include <fcntl.h>
 #include <gio/gio.h>
 #include <glib-unix.h>
-#include <malloc.h>
 #include <netdb.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -156,9 +155,6 @@ int LinuxWatchEvents::TimerDone(void* self) {
   auto* events = static_cast<LinuxWatchEvents*>(self);
   events->timer_ = 0;
   if (events->handler_ != nullptr) events->handler_->TimerFired();
-  // The watcher stays for the whole session: what a check freed goes back
-  // to the system rather than waiting in the heap for the next one.
-  if (events->timer_ == 0) ::malloc_trim(0);
   return G_SOURCE_REMOVE;
 }
 
