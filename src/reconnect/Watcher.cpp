@@ -22,12 +22,6 @@ const char* WakeText(platform::WatchEvents::Handler::Wake why) {
                                                               : "ネットワークの変化";
 }
 
-// Until the engine says it: the codes of a refused log-on.
-bool CredentialsRefusedForNow(std::uint32_t code) {
-  return code == platform::code::InvalidPassword || code == 1326 || code == 1907 || code == 1909 ||
-         code == 1330 || code == 1331 || code == 1219;
-}
-
 }  // namespace
 
 std::optional<Server> ServerOf(const std::string& sjisRemoteName) {
@@ -288,10 +282,12 @@ void Watcher::EndCheck() {
       ++connected;
       continue;
     }
+    if (Connection::CredentialsRefused(code)) refused_[slot] = true;
+    // One whose server went away between its attempts waits for the next event.
+    if (!Connection::GivenUp(settings_.ErrorCount[slot], settings_.MaxError[slot], code)) continue;
     ++failed;
     log_(platform::SjisToUtf8(DefUnit::FieldText(settings_.NetPath[slot])) + ": " +
          Connection::ConnectErrorMessage(code));
-    if (CredentialsRefusedForNow(code)) refused_[slot] = true;
   }
   log_("確認終了: 接続 " + std::to_string(connected) + "、失敗 " + std::to_string(failed) +
        "、接続済み " + std::to_string(tally_.AlreadyConnected) + "、応答なし " +

@@ -162,9 +162,14 @@ write_config "wrong-$KAYOIJI_TEST_SMB_PASSWORD"
 network_change
 await_check 6 "a network change with a wrong password"
 last_check | grep -q '失敗 1' || fail "the wrong password was not tried: $(last_check)"
+# The server's own audit of failed log-ons: none more after the first check.
+failed_logons() { grep 'Auth:' "$work/log/smbd.out" | grep -c NT_STATUS_WRONG_PASSWORD || true; }
+refused=$(failed_logons)
+[ "$refused" -ge 1 ] || fail "the server saw no refused log-on"
 network_change
 await_check 7 "a second network change with a wrong password"
 last_check | grep -q '認証拒否で保留 1' || fail "a refused password was tried again: $(last_check)"
+[ "$(failed_logons)" = "$refused" ] || fail "the server saw the refused password again"
 write_config "$KAYOIJI_TEST_SMB_PASSWORD"
 network_change
 await_check 8 "a network change after the password was corrected"
