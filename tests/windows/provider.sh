@@ -102,8 +102,9 @@ provider_in_share() {
   touch "$marker"
   echo "hello from the Samba server ($(smbd -V))" >"$KAYOIJI_TEST_SMB_DIR/hello.txt"
   chmod 644 "$KAYOIJI_TEST_SMB_DIR/hello.txt"
-  printf '%s\n%s\n%s\n' "$KAYOIJI_TEST_SMB_USER" WORKGROUP "$KAYOIJI_TEST_SMB_PASSWORD" |
-    gio mount "$uri" >/dev/null || { echo "gio mount $uri failed" >&2; return 1; }
+  local said
+  said=$(printf '%s\n%s\n%s\n' "$KAYOIJI_TEST_SMB_USER" WORKGROUP "$KAYOIJI_TEST_SMB_PASSWORD" |
+    gio mount "$uri" 2>&1) || { echo "gio mount $uri failed: $said" >&2; return 1; }
   for ((i = 0; i < 100; i++)); do
     folder=$(ls -d "$XDG_RUNTIME_DIR"/gvfs/smb-share:*share=data* 2>/dev/null | head -n 1 || true)
     [ -n "$folder" ] && [ -f "$folder/hello.txt" ] && break
