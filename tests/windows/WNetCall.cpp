@@ -3,6 +3,8 @@
 //   wnet-call add \\server\share X: USER PASSWORD   WNetAddConnection2A
 //   wnet-call cancel X:                             WNetCancelConnection2A(X:, 0, TRUE)
 //   wnet-call get X:                                WNetGetConnectionA
+//   wnet-call provider-get PROVIDER.DLL X:          its NPGetConnection, which
+//                                                   Wine's router never asks
 // Arguments are taken as UTF-16 and passed in the ANSI code page, as the
 // program passes its Shift-JIS settings. Prints the result code, and for
 // "get" the remote name (UTF-8) after a TAB; exits 0 when the call was made.
@@ -40,9 +42,22 @@ int main() {
     const DWORD result = WNetGetConnectionA(args[1].c_str(), remote, &size);
     std::printf("%lu\t%s\n", result,
                 wintext::Narrow(wintext::Wide(result == 0 ? remote : "", CP_ACP)).c_str());
+  } else if (command == "provider-get" && args.size() == 3) {
+    using GetConnection = DWORD(WINAPI*)(LPWSTR, LPWSTR, LPDWORD);
+    const HMODULE provider = LoadLibraryA(args[1].c_str());
+    const auto get = provider != nullptr ? reinterpret_cast<GetConnection>(reinterpret_cast<void*>(
+                                               GetProcAddress(provider, "NPGetConnection")))
+                                         : nullptr;
+    if (get == nullptr) return 2;
+    std::wstring local = wintext::Wide(args[2], CP_ACP);
+    wchar_t remote[1024] = {};
+    DWORD length = 1024;
+    const DWORD result = get(local.data(), remote, &length);
+    std::printf("%lu\t%s\n", result, wintext::Narrow(result == 0 ? remote : L"").c_str());
   } else {
     std::fprintf(stderr,
-                 "usage: wnet-call add REMOTE LOCAL USER PASSWORD | cancel LOCAL | get LOCAL\n");
+                 "usage: wnet-call add REMOTE LOCAL USER PASSWORD | cancel LOCAL | get LOCAL |"
+                 " provider-get DLL LOCAL\n");
     return 2;
   }
   std::fflush(stdout);

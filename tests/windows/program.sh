@@ -125,6 +125,8 @@ provider_setup() {
   done
   provider_table "${lines[@]}"
   provider_reset
+  # Wine starts in the folder it is started from, and / is no drive here.
+  cd "$WINEPREFIX/drive_c"
   echo "the share's folder: $KAYOIJI_PROVIDER_SHARE_DIR ($KAYOIJI_PROVIDER_SHARE_FROM)"
 }
 # "himitsu" and "wrong" as the settings dialog stores them.

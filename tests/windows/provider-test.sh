@@ -39,6 +39,8 @@ provider_reset
 
 expect 0 "connected" add '\\fileserver\共有' Z: taro himitsu
 expect $'0\t\\\\fileserver\\共有' "Z: names the share" get Z:
+expect $'0\t\\\\fileserver\\共有' "the provider names it too" \
+  provider-get 'C:\kayoiji-provider\kayoiji_test_provider.dll' Z:
 text=$("$wine" cmd /c type 'Z:\hello.txt' | tr -d '\r')
 echo "cmd /c type Z:\\hello.txt read: $text"
 [ "$text" = "$(cat "$KAYOIJI_PROVIDER_SHARE_DIR/hello.txt")" ] || fail "Z:\\hello.txt reads \"$text\""
