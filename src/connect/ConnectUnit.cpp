@@ -48,9 +48,52 @@ std::string ConnectErrorMessage(std::uint32_t code) {
       return "ネットワーク接続が出来ません。";
     case 1223:
       return "接続は取り消されました。";
+    // What current systems answer most often, beyond the codes above.
+    case platform::code::BadNetPath:
+      return "サーバーが見つかりません。名前とネットワークを確認してください。";
+    case platform::code::NetNameDeleted:
+      return "サーバーとの接続が切れました。ネットワークを確認してください。";
+    case platform::code::CredentialConflict:
+      return "このサーバーには別のユーザー名で接続済みです。その接続を切断してください。";
+    case platform::code::NoLogonServers:
+      return "ログオンサーバーがありません。ネットワークを確認してください。";
+    case platform::code::LogonFailure:
+      return "ユーザー名かパスワードが違います。";
+    case platform::code::PasswordExpired:
+      return "パスワードの期限が切れています。パスワードを変更してください。";
+    case platform::code::AccountDisabled:
+      return "アカウントが無効です。管理者に連絡してください。";
+    case platform::code::PasswordMustChange:
+      return "パスワードを変更してからログオンしてください。";
+    case platform::code::AccountLockedOut:
+      return "アカウントがロックされています。管理者に連絡してください。";
     default:
       return "原因不明なエラーが発生しました。";
   }
+}
+
+bool CredentialsRefused(std::uint32_t code) {
+  namespace c = platform::code;
+  switch (code) {
+    case c::InvalidPassword:
+    case c::LogonFailure:
+    case c::PasswordMustChange:
+    case c::AccountLockedOut:
+    case c::PasswordExpired:
+    case c::AccountDisabled:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool GivenUp(std::int32_t errorCount, std::int32_t maxError, std::uint32_t lastCode) {
+  if (lastCode == platform::code::NoError) return false;
+  // Each retry of refused credentials is one more failed log-on, and a
+  // domain locks the account after a few; another user name for a server
+  // already connected cannot succeed either.
+  if (CredentialsRefused(lastCode) || lastCode == platform::code::CredentialConflict) return true;
+  return errorCount >= std::max<std::int32_t>(maxError, 1);
 }
 
 std::uint32_t AttemptConnection(platform::Services& services, bool holdShiftKey,
@@ -171,6 +214,12 @@ void ConnectionRun::Enter(bool& deferred, void (ConnectionRun::*pass)()) {
     return;
   }
   busy_ = true;
+  // A pass that fails reaches the general error handler; the run must not
+  // stay busy for ever, or no tick would attempt anything again.
+  struct ClearBusy {
+    bool& busy;
+    ~ClearBusy() { busy = false; }
+  } clear{busy_};
   (this->*pass)();
   RunDeferred();
 }
@@ -186,7 +235,6 @@ void ConnectionRun::RunDeferred() {
       ConnectNowPass();
     }
   }
-  busy_ = false;
 }
 
 void ConnectionRun::TickPass() {
@@ -197,10 +245,11 @@ void ConnectionRun::TickPass() {
     if (countdown == -1) {
       ++finished;
     } else if (countdown == 0) {
-      if (Attempt(i) != 0) {
+      const std::uint32_t code = Attempt(i);
+      if (code != 0) {
         std::int32_t& errors = settings_.ErrorCount[static_cast<std::size_t>(i)];
         ++errors;
-        if (errors < settings_.MaxError[static_cast<std::size_t>(i)]) {
+        if (!GivenUp(errors, settings_.MaxError[static_cast<std::size_t>(i)], code)) {
           countdown = settings_.WaitTime[static_cast<std::size_t>(i)];
           services_.App->SetTitle(TitleRetryWait);
         } else {
@@ -235,16 +284,17 @@ std::uint32_t ConnectionRun::Attempt(int index) {
   return code;
 }
 
-// The entries whose attempts are used up, with the message of their latest
-// attempt. One the "接続" button connected after the run gave up is not one.
+// The entries the run gave up, with the message of their latest attempt.
+// One the "接続" button connected after the run gave up is not one.
 void ConnectionRun::NotifyGivenUp(int count) {
   if (services_.Notices == nullptr) return;
   std::vector<platform::FailedConnection> failed;
   for (int i = 0; i < count; ++i) {
     const auto slot = static_cast<std::size_t>(i);
-    const std::int32_t attempts = std::max<std::int32_t>(settings_.MaxError[slot], 1);
-    if (settings_.Countdown[slot] != -1 || settings_.ErrorCount[slot] < attempts) continue;
-    if (lastCode_[slot] == 0) continue;
+    if (settings_.Countdown[slot] != -1 ||
+        !GivenUp(settings_.ErrorCount[slot], settings_.MaxError[slot], lastCode_[slot])) {
+      continue;
+    }
     failed.push_back(
         {DefUnit::FieldText(settings_.NetPath[slot]), ConnectErrorMessage(lastCode_[slot])});
   }

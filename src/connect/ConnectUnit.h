@@ -44,6 +44,16 @@ extern const char* const TitleEnding;      // " Kayoiji [終了処理中]"
 // The message for a platform result code; empty for 0.
 std::string ConnectErrorMessage(std::uint32_t code);
 
+// True when `code` says the server refused the entry's credentials.
+bool CredentialsRefused(std::uint32_t code);
+
+// Whether an entry takes no further attempt in a run after `errorCount`
+// failures, the latest with `lastCode`: its `maxError` attempts are used up
+// (at least one is always made), or retrying cannot help and can hurt
+// (refused credentials, another user name for the same server). Never for
+// a connected entry (`lastCode` 0).
+bool GivenUp(std::int32_t errorCount, std::int32_t maxError, std::uint32_t lastCode);
+
 // One connection request as the user or the settings give it (Shift-JIS).
 struct AttemptRequest {
   std::string RemoteName;

@@ -236,3 +236,56 @@ TEST(ConnectionRun, AnEntryTheButtonConnectedAfterTheRunGaveUpIsNotNamed) {
   EXPECT_GT(f.TicksUntilEnd(10), 0);
   EXPECT_TRUE(f.p.Notices.empty());
 }
+
+// A refused password retried is one more failed log-on each time, and a
+// domain locks the account after a few: the entry is given up at once and
+// named at the end. A server that does not answer is still retried.
+TEST(ConnectionRun, RefusedCredentialsAreTriedOnceOtherFailuresUpToMaxError) {
+  for (std::uint32_t code : {86u, 1326u, 1907u, 1909u, 1330u, 1331u, 1219u}) {
+    RunFixture f(2);
+    f.SetEntry(0, 0, 5);
+    f.SetEntry(1, 1, 5);
+    f.p.AddCodes = {code, 0};
+    f.p.Ticked = true;
+    f.run.Prepare();
+    EXPECT_GT(f.TicksUntilEnd(30), 0) << code;
+    EXPECT_EQ(f.p.AddCount(), 2) << code << ": one attempt each";
+    ASSERT_EQ(f.p.Notices.size(), 1u) << code;
+    ASSERT_EQ(f.p.Notices[0].size(), 1u) << code;
+    EXPECT_EQ(f.p.Notices[0][0].Message, ConnectErrorMessage(code));
+  }
+  RunFixture unreachable(1);
+  unreachable.SetEntry(0, 0, 5);
+  unreachable.p.DefaultAddCode = 1203;
+  unreachable.p.Ticked = true;
+  unreachable.run.Prepare();
+  EXPECT_GT(unreachable.TicksUntilEnd(30), 0);
+  EXPECT_EQ(unreachable.p.AddCount(), 5);
+  EXPECT_FALSE(GivenUp(1, 5, 1203));
+  EXPECT_FALSE(GivenUp(9, 5, 0)) << "a connected entry has not given up";
+}
+
+// Whatever a pass throws reaches the caller (the general error handler);
+// the run is not left busy, attempts the entry again at the next tick and
+// still ends the program by itself.
+TEST(ConnectionRun, APassThatThrowsDoesNotStallTheRun) {
+  RunFixture f(1);
+  f.SetEntry(0, 0, 1);
+  f.settings.ExitTime = 0;
+  f.p.Ticked = true;
+  f.run.Prepare();
+  bool thrown = false;
+  f.p.DuringAdd = [&] {
+    if (!thrown) {
+      thrown = true;
+      throw std::bad_alloc();
+    }
+  };
+  EXPECT_THROW(f.run.Tick(), std::bad_alloc);
+  EXPECT_FALSE(f.run.Busy());
+  EXPECT_EQ(f.TicksUntilEnd(5), 2) << "attempted again, then the run ends";
+  EXPECT_EQ(f.p.AddCount(), 2);
+  EXPECT_TRUE(f.timer2.enabled);
+  f.run.ExitTimerFired();
+  EXPECT_TRUE(f.p.Terminated);
+}

@@ -73,9 +73,10 @@ TEST_F(SmbShare, NothingListening) {
   EXPECT_EQ(Connect("Z:", unc, Password(), User()), code::NoNetOrBadPath);
 }
 
-// GVfs reports a name that does not resolve like a missing share (ENOENT).
+// GVfs reports a name that does not resolve like a missing share (ENOENT):
+// the user is told the server is not found. A missing share stays 67.
 TEST_F(SmbShare, UnknownHost) {
-  EXPECT_EQ(Connect("Z:", "\\\\nosuchhost.invalid\\data", Password(), User()), code::BadNetName);
+  EXPECT_EQ(Connect("Z:", "\\\\nosuchhost.invalid\\data", Password(), User()), code::BadNetPath);
 }
 
 TEST_F(SmbShare, EmptyLocalNameConnectsWithoutALink) {

@@ -137,12 +137,15 @@ TEST(GioErrors, MountFailures) {
   EXPECT_EQ(Code(G_IO_ERROR, G_IO_ERROR_PERMISSION_DENIED), code::AccessDenied);
   EXPECT_EQ(Code(G_IO_ERROR, G_IO_ERROR_NOT_FOUND), code::BadNetName);
   EXPECT_EQ(Code(G_IO_ERROR, G_IO_ERROR_INVALID_ARGUMENT), code::BadNetName);
-  for (int unreachable :
-       {G_IO_ERROR_HOST_NOT_FOUND, G_IO_ERROR_HOST_UNREACHABLE, G_IO_ERROR_NETWORK_UNREACHABLE,
-        G_IO_ERROR_CONNECTION_REFUSED, G_IO_ERROR_TIMED_OUT, G_IO_ERROR_CONNECTION_CLOSED}) {
+  for (int unreachable : {G_IO_ERROR_HOST_UNREACHABLE, G_IO_ERROR_NETWORK_UNREACHABLE,
+                          G_IO_ERROR_CONNECTION_REFUSED, G_IO_ERROR_TIMED_OUT}) {
     EXPECT_EQ(Code(G_IO_ERROR, unreachable), code::NoNetOrBadPath) << unreachable;
   }
-  EXPECT_EQ(Code(G_RESOLVER_ERROR, G_RESOLVER_ERROR_NOT_FOUND), code::NoNetOrBadPath);
+  // A name that does not resolve and a connection that drops have codes of their own.
+  EXPECT_EQ(Code(G_IO_ERROR, G_IO_ERROR_HOST_NOT_FOUND), code::BadNetPath);
+  EXPECT_EQ(Code(G_RESOLVER_ERROR, G_RESOLVER_ERROR_NOT_FOUND), code::BadNetPath);
+  EXPECT_EQ(Code(G_RESOLVER_ERROR, G_RESOLVER_ERROR_TEMPORARY_FAILURE), code::NoNetOrBadPath);
+  EXPECT_EQ(Code(G_IO_ERROR, G_IO_ERROR_CONNECTION_CLOSED), code::NetNameDeleted);
   EXPECT_EQ(Code(G_IO_ERROR, G_IO_ERROR_NOT_SUPPORTED), code::NoNetwork);
   EXPECT_EQ(Code(G_IO_ERROR, G_IO_ERROR_DBUS_ERROR), code::NoNetwork);
   EXPECT_EQ(Code(G_DBUS_ERROR, G_DBUS_ERROR_SERVICE_UNKNOWN), code::NoNetwork);
@@ -167,6 +170,7 @@ TEST(GioErrors, FailedMountsByTheirSystemError) {
   EXPECT_EQ(FailedMount("Connection timed out"), code::NoNetOrBadPath);
   EXPECT_EQ(FailedMount("No route to host"), code::NoNetOrBadPath);
   EXPECT_EQ(FailedMount("Permission denied"), code::AccessDenied);
+  EXPECT_EQ(FailedMount("Connection reset by peer"), code::NetNameDeleted);
   EXPECT_EQ(FailedMount(g_strerror(ENETUNREACH)), code::NoNetOrBadPath)
       << "in the session's language";
   EXPECT_EQ(FailedMount("Bad message"), 59u);

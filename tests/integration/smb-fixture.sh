@@ -65,7 +65,9 @@ if ! smb_reachable "$user" "$root/share"; then
   echo "other users (set TMPDIR to a folder everyone may enter, such as /tmp)" >&2
   exit 1
 fi
-smb_serve "$root" "${ports[@]}" "map to guest = never" "[data]" "path = $root/share" "read only = no"
+# Each authentication is logged, so that tests can count failed log-ons.
+smb_serve "$root" "${ports[@]}" "map to guest = never" "log level = 1 auth_audit:3" \
+  "[data]" "path = $root/share" "read only = no"
 PORT=$SMB_PORT
 password="Kayoiji-$$"
 printf '%s\n%s\n' "$password" "$password" | smbpasswd -c "$root/smb.conf" -s -a "$user" >/dev/null

@@ -25,8 +25,8 @@ constexpr struct {
     {EINVAL, code::BadNetName},          {ECONNREFUSED, code::NoNetOrBadPath},
     {ETIMEDOUT, code::NoNetOrBadPath},   {EHOSTUNREACH, code::NoNetOrBadPath},
     {ENETUNREACH, code::NoNetOrBadPath}, {EHOSTDOWN, code::NoNetOrBadPath},
-    {ECONNRESET, code::NoNetOrBadPath},  {ECONNABORTED, code::NoNetOrBadPath},
-    {EPIPE, code::NoNetOrBadPath},       {EACCES, code::AccessDenied},
+    {ECONNRESET, code::NetNameDeleted},  {ECONNABORTED, code::NetNameDeleted},
+    {EPIPE, code::NetNameDeleted},       {EACCES, code::AccessDenied},
     {EPERM, code::AccessDenied},
 };
 
@@ -57,11 +57,13 @@ std::uint32_t IoErrorCode(const GError* error, const CallFacts& facts) {
     case G_IO_ERROR_INVALID_ARGUMENT:
       return code::BadNetName;
     case G_IO_ERROR_HOST_NOT_FOUND:
+      return code::BadNetPath;
+    case G_IO_ERROR_CONNECTION_CLOSED:
+      return code::NetNameDeleted;
     case G_IO_ERROR_HOST_UNREACHABLE:
     case G_IO_ERROR_NETWORK_UNREACHABLE:
     case G_IO_ERROR_CONNECTION_REFUSED:
     case G_IO_ERROR_TIMED_OUT:
-    case G_IO_ERROR_CONNECTION_CLOSED:
     case G_IO_ERROR_NOT_CONNECTED:
       return code::NoNetOrBadPath;
     case G_IO_ERROR_NOT_SUPPORTED:
@@ -97,7 +99,9 @@ std::uint32_t WindowsCodeFor(const GError* error, const CallFacts& facts) {
   if (facts.CredentialsRefused) return facts.Anonymous ? code::AccessDenied : code::InvalidPassword;
   if (error->domain == G_IO_ERROR) return IoErrorCode(error, facts);
   if (error->domain == G_DBUS_ERROR) return code::NoNetwork;
-  if (error->domain == G_RESOLVER_ERROR) return code::NoNetOrBadPath;
+  if (error->domain == G_RESOLVER_ERROR) {
+    return error->code == G_RESOLVER_ERROR_NOT_FOUND ? code::BadNetPath : code::NoNetOrBadPath;
+  }
   return kUnexpectedNetError;
 }
 

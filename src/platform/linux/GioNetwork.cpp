@@ -234,6 +234,19 @@ std::uint32_t WaitUntilReadable(const char* path) {
   return gio::WindowsCodeForErrno(error);
 }
 
+// GVfs reports a server name that does not resolve as a share that is not
+// there; the user should be told the server is not found instead.
+bool HostNotFound(const std::string& uri) {
+  g_autoptr(GUri) parsed = g_uri_parse(uri.c_str(), G_URI_FLAGS_NONE, nullptr);
+  const char* host = parsed != nullptr ? g_uri_get_host(parsed) : nullptr;
+  if (host == nullptr || g_hostname_is_ip_address(host)) return false;
+  g_autoptr(GResolver) resolver = g_resolver_get_default();
+  g_autoptr(GError) error = nullptr;
+  GList* addresses = g_resolver_lookup_by_name(resolver, host, nullptr, &error);
+  g_resolver_free_addresses(addresses);
+  return error != nullptr && g_error_matches(error, G_RESOLVER_ERROR, G_RESOLVER_ERROR_NOT_FOUND);
+}
+
 }  // namespace
 
 GioNetwork::GioNetwork(std::string drivesFolder)
@@ -279,6 +292,7 @@ std::uint32_t GioNetwork::AddConnection(const NetResource& request, const std::s
     g_usleep(50 * 1000);
     result = Mount(share, userName, password, mountedNow);
   }
+  if (result == code::BadNetName && HostNotFound(where.Uri)) result = code::BadNetPath;
   const bool madeMount = mountedNow && !mountedBefore;
   const std::string root = MountRootOf(share);
   g_autofree char* path = nullptr;
