@@ -133,7 +133,7 @@ provider_setup() {
 HIMITSU=8B3AED4CED38F743EC14F117F7BAF91BED20ED3FF717EC54F151F70E
 WRONG=8949F64EF22BFB40F319EB25F5B6F21AFB25F339EB19F65AF24FFA0D
 # The message for 1326, the refusal of a user name or password.
-LOGON_FAILURE=原因不明なエラーが発生しました。
+LOGON_FAILURE=ユーザー名かパスワードが違います。
 wnet() { "$wine" "$KAYOIJI_WNET_CALL" "$@" | tr -d '\r'; }
 # Waits up to $4 seconds for a logged call: function, name, result.
 wait_call() {
