@@ -27,7 +27,6 @@ extern "C" {
 
 #include <cwchar>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
