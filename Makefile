@@ -66,8 +66,9 @@ windows:
 	@cmake --build $(BUILD_WINDOWS) -j $(JOBS)
 	@cd $(BUILD_WINDOWS) && cpack >/dev/null && ls -l src/app/Kayoiji.exe Kayoiji-*-win64*
 
-# The real program under Wine with its windows on a virtual screen, and the
-# installer installed and removed again.
+# The real program under Wine with its windows on a virtual screen, also
+# connecting through the tests' network provider, and the installer
+# installed and removed again.
 test-windows-program: windows
 	@cd $(BUILD_WINDOWS) && ctest --output-on-failure -L windows-program
 

@@ -7,6 +7,8 @@
 //       prints the screen position and size of the window's client area
 //   window-probe shortcut <file.lnk>
 //       prints the shortcut's target, arguments and working folder
+//   window-probe clipboard
+//       prints the clipboard's text (a message box copies its own on Ctrl+C)
 // Titles and paths are taken as UTF-16 from the command line; the output is
 // UTF-8, one "name<TAB>value" line each.
 #ifndef NOMINMAX
@@ -25,16 +27,12 @@
 #include <string>
 #include <vector>
 
+#include "WinText.h"
+
 namespace {
 
 std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
-                      nullptr, nullptr);
-  return out;
+  return wintext::Narrow(text);
 }
 
 void Print(const char* name, const std::string& value) {
@@ -132,6 +130,18 @@ int Shortcut(const std::wstring& path) {
   return status;
 }
 
+int Clipboard() {
+  if (!OpenClipboard(nullptr)) return 2;
+  const HANDLE data = GetClipboardData(CF_UNICODETEXT);
+  const auto* text = data != nullptr ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
+  if (text != nullptr) {
+    std::printf("%s\n", Utf8(text).c_str());
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  return text != nullptr ? 0 : 1;
+}
+
 }  // namespace
 
 int main() {
@@ -145,8 +155,12 @@ int main() {
     status = Client(argv[2]);
   } else if (command == L"shortcut" && argc == 3) {
     status = Shortcut(argv[2]);
+  } else if (command == L"clipboard" && argc == 2) {
+    status = Clipboard();
   } else {
-    std::fprintf(stderr, "usage: window-probe region TITLE DATA | client TITLE | shortcut LNK\n");
+    std::fprintf(
+        stderr,
+        "usage: window-probe region TITLE DATA | client TITLE | shortcut LNK | clipboard\n");
   }
   LocalFree(argv);
   std::fflush(stdout);

@@ -9,6 +9,17 @@
 #                    holds "表" (second Shift-JIS byte 0x5C); the file's bytes;
 #                    "Version" shows the About box
 #   missing-config   the box for a configuration file that is not there
+# With the test network provider (provider.sh, the share in
+# KAYOIJI_PROVIDER_SHARE_DIR, the DLL in KAYOIJI_PROVIDER_DLL, the second
+# program's calls through KAYOIJI_WNET_CALL):
+#   provider-run     the log-in run of three entries: one connects (and its
+#                    letter reads the share afterwards), one has a wrong
+#                    password (tried once), one's letter is someone else's
+#                    connection (85, which stays); then the end by itself
+#   provider-connection-test   "接続テスト": success leaves no letter behind;
+#                    on a letter connected by someone else, 85 and it stays
+#   provider-connect-now       "接続" during the run: every entry at once,
+#                    then the program ends after ExitTime, before the run
 # Screenshots go to OUT (the README's are copied from there).
 # usage: program.sh CASE WINE KAYOIJI.EXE WINDOW-PROBE.EXE SOURCE-DIR OUT
 # The prepared prefix and the Japanese locale come in the environment.
@@ -83,6 +94,61 @@ dismiss() {
   xdo windowfocus --sync "$1"
   xdo key Return
   sleep 0.5
+}
+
+# The message box's text: Qt's boxes copy title, text and buttons on Ctrl+C.
+box_text() {
+  xdo windowfocus --sync "$1"
+  xdo key ctrl+c
+  sleep 0.3
+  "$wine" "$probe" clipboard | tr -d '\r'
+}
+expect_box() {
+  local box text
+  box=$(wait_window "^$1\$" "${3:-10}")
+  text=$(box_text "$box")
+  grep -qF "$2" <<<"$text" || fail "box \"$1\" says \"$text\", not \"$2\""
+  echo "box \"$1\": \"$2\"" >&2
+  echo "$box"
+}
+shot_main() { import -window root -crop 384x128+0+0 +repage "$out/$1"; }
+
+# Four shares of one server that accept taro's password; Y: or Z: may be
+# taken by "someone else": another program's connection through the provider.
+provider_setup() {
+  source "$source_dir/tests/windows/provider.sh"
+  provider_install "$wine" "$KAYOIJI_PROVIDER_DLL"
+  local share
+  local lines=()
+  for share in 共有 経理 資料 予備; do
+    lines+=("share	\\\\fileserver\\$share	$KAYOIJI_PROVIDER_SHARE_DIR	taro	himitsu")
+  done
+  provider_table "${lines[@]}"
+  provider_reset
+  # Wine starts in the folder it is started from, and / is no drive here.
+  cd "$WINEPREFIX/drive_c"
+  echo "the share's folder: $KAYOIJI_PROVIDER_SHARE_DIR ($KAYOIJI_PROVIDER_SHARE_FROM)"
+}
+# "himitsu" and "wrong" as the settings dialog stores them.
+HIMITSU=8B3AED4CED38F743EC14F117F7BAF91BED20ED3FF717EC54F151F70E
+WRONG=8949F64EF22BFB40F319EB25F5B6F21AFB25F339EB19F65AF24FFA0D
+# The message for 1326, the refusal of a user name or password.
+LOGON_FAILURE=ユーザー名かパスワードが違います。
+wnet() { "$wine" "$KAYOIJI_WNET_CALL" "$@" | tr -d '\r'; }
+# Waits up to $4 seconds for a logged call: function, name, result.
+wait_call() {
+  local i
+  for ((i = 0; i < ${4:-10} * 10; i++)); do
+    [ "$(provider_count "$1" "$2" "$3")" -gt 0 ] && return 0
+    sleep 0.1
+  done
+  fail "no call $1 $2 answered $3 within ${4:-10} s"
+}
+calls() {
+  local want=$1 got
+  shift
+  got=$(provider_count "$@")
+  [ "$got" = "$want" ] || fail "$got calls $*, not $want"
 }
 
 case $case_name in
@@ -201,6 +267,122 @@ case $case_name in
     echo "box \"エラー\" shown, then the main window"
     click 366 32
     wait_exit 10
+    ;;
+
+  provider-run)
+    provider_setup
+    [ "$(wnet add '\\fileserver\予備' Y: taro himitsu)" = 0 ] || fail "no connection on Y: beforehand"
+    config "$work/ConfFile.dat" '### DRIVLINK Config file' 'DoMapping	True' 'SmallStart	False' \
+      'NoErrorDialog	False' 'ExitTime	2' \
+      '# 1' 'NetPath	\\fileserver\共有' 'LocalDrive	Z:' 'UserName	taro' "UserPasswd	$HIMITSU" \
+      'WaitTime	0' 'MaxError	3' \
+      '# 2' 'NetPath	\\fileserver\経理' 'LocalDrive	X:' 'UserName	taro' "UserPasswd	$WRONG" \
+      'WaitTime	2' 'MaxError	3' \
+      '# 3' 'NetPath	\\fileserver\資料' 'LocalDrive	Y:' 'UserName	taro' "UserPasswd	$HIMITSU" \
+      'WaitTime	2' 'MaxError	2'
+    start -f ConfFile.dat
+    wait_window '^ Kayoiji$' 30 >/dev/null
+    # Tick 1: entry 1 alone.
+    wait_call NPAddConnection3 '\\fileserver\共有' 0 15
+    sleep 0.7
+    wait_window '^ Kayoiji$' 5 >/dev/null
+    shot_main windows-provider-connected.png
+    echo "entry 1 connected: \"接続終了。\" ($out/windows-provider-connected.png)"
+    # Tick 3: entries 2 and 3.
+    box=$(expect_box エラー "$LOGON_FAILURE")
+    wait_window '^\*Kayoiji \[接続中\]$' 5 >/dev/null
+    import -window "$box" "$out/windows-provider-logon-failure.png"
+    dismiss "$box"
+    box=$(expect_box エラー 既に接続されています。)
+    import -window "$box" "$out/windows-provider-letter-in-use.png"
+    dismiss "$box"
+    wait_window '^ Kayoiji \[再試行待ち\]$' 10 >/dev/null
+    echo "title \" Kayoiji [再試行待ち]\""
+    # Tick 6: entry 3 again; entry 2 is not tried again.
+    box=$(expect_box エラー 既に接続されています。)
+    dismiss "$box"
+    wait_window '^ Kayoiji \[終了処理中\]$' 10 >/dev/null
+    echo "title \" Kayoiji [終了処理中]\""
+    for ((i = 0; i < 100; i++)); do
+      kill -0 "$pid" 2>/dev/null || break
+      [ -z "$(xdo search --onlyvisible --name '^(エラー|情報)$' 2>/dev/null || true)" ] ||
+        fail "a box after the end of the run"
+      sleep 0.1
+    done
+    wait_exit 5
+    echo "the program ended by itself, no box after the run"
+    calls 1 NPAddConnection3 '\\fileserver\共有'
+    calls 1 NPAddConnection3 '\\fileserver\経理'
+    calls 1 NPAddConnection3 '\\fileserver\経理' 1326
+    calls 2 NPAddConnection3 '\\fileserver\資料' 85
+    calls 0 NPCancelConnection Y:
+    echo "the provider saw 共有 once, 経理 once (1326), 資料 twice (85), no cancel"
+    [ "$(wnet get Y:)" = $'0\t\\\\fileserver\\予備' ] || fail "Y: is not someone else's connection any more"
+    [ "$(wnet get Z:)" = $'0\t\\\\fileserver\\共有' ] || fail "Z: does not name the share"
+    read_back=$("$wine" cmd /c type 'Z:\hello.txt' | tr -d '\r')
+    echo "cmd /c type Z:\\hello.txt read: $read_back"
+    [ "$read_back" = "$(cat "$KAYOIJI_PROVIDER_SHARE_DIR/hello.txt")" ] || fail "Z:\\hello.txt is not the share's"
+    ;;
+
+  provider-connection-test)
+    provider_setup
+    config "$work/ConfFile.dat" '### DRIVLINK Config file' 'DoMapping	False' 'SmallStart	False' \
+      'NoErrorDialog	True' 'ExitTime	5' \
+      '# 1' 'NetPath	\\fileserver\共有' 'LocalDrive	Z:' 'UserName	taro' \
+      "UserPasswd	$HIMITSU" 'WaitTime	0' 'MaxError	1'
+    start -f ConfFile.dat
+    wait_window '^ Kayoiji$' 30 >/dev/null
+    sleep 0.5
+    click 260 98  # "設定"
+    wait_window '^設定$' 10 >/dev/null
+    sleep 1
+    read -r cx cy < <(client_origin 設定)
+    test_button() { click $((cx + 12 + 16 + 46)) $((cy + 92 + 108 + 12)); }
+    test_button
+    box=$(expect_box 情報 接続テスト正常終了。)
+    # The connection is gone before the box is shown.
+    calls 1 NPAddConnection3 '\\fileserver\共有' 0
+    calls 1 NPCancelConnection Z: 0
+    [ ! -e "$WINEPREFIX/dosdevices/z:" ] || fail "the test left Z: connected"
+    import -window "$box" "$out/windows-provider-connection-test.png"
+    dismiss "$box"
+    echo "connected, removed again, then \"接続テスト正常終了。\""
+    [ "$(wnet add '\\fileserver\予備' Z: taro himitsu)" = 0 ] || fail "no connection on Z: for someone else"
+    test_button
+    box=$(expect_box エラー 既に接続されています。)
+    import -window "$box" "$out/windows-provider-connection-test-in-use.png"
+    dismiss "$box"
+    calls 1 NPAddConnection3 '\\fileserver\共有' 85
+    calls 1 NPCancelConnection Z:
+    [ "$(wnet get Z:)" = $'0\t\\\\fileserver\\予備' ] || fail "someone else's Z: was touched"
+    echo "Z: taken: 85, and the other connection stays"
+    click 366 32
+    wait_exit 10
+    ;;
+
+  provider-connect-now)
+    provider_setup
+    config "$work/ConfFile.dat" '### DRIVLINK Config file' 'DoMapping	True' 'SmallStart	False' \
+      'NoErrorDialog	True' 'ExitTime	3' \
+      '# 1' 'NetPath	\\fileserver\共有' 'LocalDrive	Z:' 'UserName	taro' \
+      "UserPasswd	$HIMITSU" 'WaitTime	0' 'MaxError	1' \
+      '# 2' 'NetPath	\\fileserver\資料' 'LocalDrive	W:' 'UserName	taro' \
+      "UserPasswd	$HIMITSU" 'WaitTime	8' 'MaxError	1'
+    start -f ConfFile.dat
+    wait_window '^ Kayoiji$' 30 >/dev/null
+    wait_call NPAddConnection3 '\\fileserver\共有' 0 15
+    sleep 0.5
+    click 336 98  # "接続"
+    clicked=$SECONDS
+    wait_call NPAddConnection3 '\\fileserver\資料' 0 10
+    sleep 0.5
+    shot_main windows-provider-connect-now.png
+    wait_exit 10
+    echo "the program ended $((SECONDS - clicked)) s after \"接続\" (ExitTime 3)"
+    [ $((SECONDS - clicked)) -le 7 ] || fail "the program did not end ExitTime after the pass"
+    calls 1 NPAddConnection3 '\\fileserver\共有' 85
+    calls 1 NPAddConnection3 '\\fileserver\資料'
+    echo "\"接続\": 共有 again (85: the run had connected it), 資料 before its wait was over"
     ;;
 
   *)
