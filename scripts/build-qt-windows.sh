@@ -178,7 +178,7 @@ fetch_source() {
 
 # What the packages need of the Qt source and build, into $notes: the
 # licence texts (LICENSES/, Debian's copyright, every qt_attribution.json
-# and the licence files beside them), an index of the sources under
+# and the licence files beside them, FreeType's own two), an index of the sources under
 # src/3rdparty (which library an object file of the link comes from), the
 # configure summary ($1) and the configure command.
 keep_notes() {
@@ -189,7 +189,7 @@ keep_notes() {
     find LICENSES -type f
     echo debian/copyright
     find src util -name qt_attribution.json
-    find src util -type f \( -iname '*licen[cs]e*' -o -iname 'copying*' \) \
+    find src util -type f \( -iname '*licen[cs]e*' -o -iname 'copying*' -o -name FTL.TXT -o -name GPLv2.TXT \) \
       -not -path '*/tests/*' -not -path '*/doc/*' -not -path 'src/tools/*' -not -name '*.png'
   } | sort -u | tar -cf - -T -) | tar -xf - -C "$notes/source"
   (cd "$srcdir/src/3rdparty" &&
