@@ -199,8 +199,9 @@ keep_notes() {
   version=$(sed -n '1s/^[^(]*(\([^)]*\)).*/\1/p' "$srcdir/debian/changelog")
   {
     echo "Qt $qt_version for 64-bit Windows, static, built by Kayoiji's scripts/build-qt-windows.sh"
-    echo "source: Debian's qt6-base source package $version" \
-      "(apt-get source qt6-base=$version), with Debian's patches"
+    echo "source: Debian's qt6-base source package $version with Debian's patches:"
+    echo "  apt-get source qt6-base=$version"
+    echo "  https://snapshot.debian.org/package/qt6-base/${version//+/%2B}/"
     echo "compiler: $compiler"
     echo "configure:"
     printf '  %s\n' "cmake -S qt6-base-source -B build -G Ninja" \

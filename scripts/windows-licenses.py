@@ -79,6 +79,8 @@ def notice_texts(qt_notes, reference):
         return texts
     if reference.startswith("qt:"):
         return [read_text(os.path.join(qt_notes, "source", reference[len("qt:"):]))]
+    if reference.startswith("notes:"):
+        return [read_text(os.path.join(qt_notes, reference[len("notes:"):]))]
     if reference.startswith("file:"):
         return [read_text(reference[len("file:"):])]
     raise SystemExit(f"unknown notice reference {reference}")
@@ -88,27 +90,24 @@ def windows_text(text):
     return BOM + text.replace("\r\n", "\n").replace("\n", "\r\n")
 
 
-def index_text(components, qt_notes):
-    with open(os.path.join(qt_notes, "qt-build.txt"), encoding="utf-8") as f:
-        qt_build = f.readline().strip()
+def index_text(components):
     lines = [
         "Kayoiji.exe に含まれるソフトウェアとそのライセンス",
         "The software compiled into Kayoiji.exe and its licences",
         "",
-        f"Kayoiji.exe links these statically ({qt_build}).",
-        "One file per component in this folder:",
+        "Kayoiji.exe is linked statically with the components below; this",
+        "folder holds one file of notices for each:",
         "",
     ]
-    width = max(len(c["id"]) for c in components) + len(".txt") + 2
     for c in components:
-        lines.append(f"{c['id'] + '.txt':<{width}}{c['name']}")
-        lines.append(f"{'':<{width}}{c['licence']}")
+        lines += [f"{c['id']}.txt", f"  {c['name']}", f"  {c['licence']}"]
     lines += [
         "",
         "Qt is used under the GNU Lesser General Public License version 3. To",
         "relink Kayoiji.exe with a modified Qt, use Kayoiji-<version>-win64-relink.zip,",
         "published beside the installer: the program's object files and libraries,",
-        "the link command, and the Qt version and configure options (qt-build.txt).",
+        "its link command, and the Qt version and configure options used (also in",
+        "qt-build.txt here).",
         "",
     ]
     return "\n".join(lines)
@@ -119,7 +118,7 @@ def write(list_path, qt_notes, out_dir, notice_file):
     os.makedirs(out_dir, exist_ok=True)
     for name in os.listdir(out_dir):
         os.remove(os.path.join(out_dir, name))
-    index = index_text(components, qt_notes)
+    index = index_text(components)
     combined = [index]
     for c in components:
         parts = [f"{c['name']}\nLicense: {c['licence']}\n"]

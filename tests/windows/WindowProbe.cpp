@@ -7,6 +7,9 @@
 //       prints the screen position and size of the window's client area
 //   window-probe shortcut <file.lnk>
 //       prints the shortcut's target, arguments and working folder
+//   window-probe texts <title>
+//       prints the text of each visible control in the window, one
+//       "text<TAB>..." line each (line breaks as spaces)
 // Titles and paths are taken as UTF-16 from the command line; the output is
 // UTF-8, one "name<TAB>value" line each.
 #ifndef NOMINMAX
@@ -132,6 +135,32 @@ int Shortcut(const std::wstring& path) {
   return status;
 }
 
+BOOL CALLBACK PrintText(HWND control, LPARAM) {
+  if (!IsWindowVisible(control)) return TRUE;
+  // WM_GETTEXT itself: GetWindowText does not ask another process's controls.
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length) ||
+      length == 0) {
+    return TRUE;
+  }
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                      SMTO_ABORTIFHUNG, 5000, &copied);
+  text.resize(copied);
+  std::replace(text.begin(), text.end(), L'\r', L' ');
+  std::replace(text.begin(), text.end(), L'\n', L' ');
+  Print("text", Utf8(text));
+  return TRUE;
+}
+
+int Texts(const std::wstring& title) {
+  const HWND window = FindTopLevel(title);
+  if (window == nullptr) return 2;
+  EnumChildWindows(window, PrintText, 0);
+  return 0;
+}
+
 }  // namespace
 
 int main() {
@@ -145,8 +174,12 @@ int main() {
     status = Client(argv[2]);
   } else if (command == L"shortcut" && argc == 3) {
     status = Shortcut(argv[2]);
+  } else if (command == L"texts" && argc == 3) {
+    status = Texts(argv[2]);
   } else {
-    std::fprintf(stderr, "usage: window-probe region TITLE DATA | client TITLE | shortcut LNK\n");
+    std::fprintf(
+        stderr,
+        "usage: window-probe region TITLE DATA | client TITLE | shortcut LNK | texts TITLE\n");
   }
   LocalFree(argv);
   std::fflush(stdout);
