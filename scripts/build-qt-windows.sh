@@ -192,9 +192,24 @@ keep_notes() {
     find src util -type f \( -iname '*licen[cs]e*' -o -iname 'copying*' -o -name FTL.TXT -o -name GPLv2.TXT \) \
       -not -path '*/tests/*' -not -path '*/doc/*' -not -path 'src/tools/*' -not -name '*.png'
   } | sort -u | tar -cf - -T -) | tar -xf - -C "$notes/source"
+  # Which sources hold code of which src/3rdparty folder: the folder's own,
+  # and the modules' sources that include one of them (QCryptographicHash
+  # includes the hash functions' sources, for example).
   (cd "$srcdir/src/3rdparty" &&
     find . -type f \( -name '*.c' -o -name '*.cc' -o -name '*.cpp' \) |
-    sed -n 's|^\./\([^/]*\)/\(.*/\)\{0,1\}\([^/]*\)$|\1\t\3|p' | sort -u) >"$notes/3rdparty-sources.tsv"
+    sed -n 's|^\./\([^/]*\)/\(.*/\)\{0,1\}\([^/]*\)$|\1\t\3|p' | sort -u) >"$notes/3rdparty-own.tsv"
+  (cd "$srcdir/src" && grep -rHoE --include='*.c' --include='*.cc' --include='*.cpp' \
+    '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"][^">]*\.(c|cc|cpp)[">]' \
+    corelib gui widgets plugins || true) |
+    awk -F'\t' 'NR == FNR { folder[$2] = $1; print; next }
+      {
+        n = split(substr($0, 1, index($0, ":") - 1), part, "/")
+        if (match($0, /[^\/<"]+\.(c|cc|cpp)[">]$/)) {
+          included = substr($0, RSTART, RLENGTH - 1)
+          if (included in folder) print folder[included] "\t" part[n]
+        }
+      }' "$notes/3rdparty-own.tsv" - | sort -u >"$notes/3rdparty-sources.tsv"
+  rm "$notes/3rdparty-own.tsv"
   cp "$summary" "$notes/config.summary"
   version=$(sed -n '1s/^[^(]*(\([^)]*\)).*/\1/p' "$srcdir/debian/changelog")
   {
