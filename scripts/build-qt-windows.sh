@@ -228,6 +228,7 @@ keep_notes() {
   touch "$notes/.complete"
 }
 
+trap 'echo "build-qt-windows: failed; the end of $log:" >&2; tail -n 40 "$log" >&2' ERR
 if [ -f "$prefix/.complete" ]; then
   if [ ! -f "$notes/.complete" ]; then
     # Built before the notes were kept: the same source again, for its texts;
@@ -253,7 +254,6 @@ work=$cache/work-$key
 rm -rf "$work"
 mkdir -p "$work"
 : >"$log"
-trap 'echo "build-qt-windows: failed; the end of $log:" >&2; tail -n 40 "$log" >&2' ERR
 
 echo "build-qt-windows: fetching qt6-base $source_version (log: $log)"
 fetch_source "$work"
