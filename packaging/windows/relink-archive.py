@@ -94,8 +94,12 @@ def main(record, qt_prefix, qt_notes, out_zip):
             words.append(arg)
             output_next = True
             continue
+        # The link's other outputs, beside the program.
         if arg.startswith("-Wl,-Map="):
             words.append("-Wl,-Map=Kayoiji.map")
+            continue
+        if arg.startswith("-Wl,--out-implib,"):
+            words.append("-Wl,--out-implib," + os.path.basename(arg.split(",", 2)[2]))
             continue
         inside = None if arg.startswith("-") else local(arg)
         if inside:

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The relinking archive does what it is for: unpacked elsewhere, its
-# relink.sh links Kayoiji.exe against the cached Qt for Windows, and that
-# program starts under Wine and shows its main window.
+# relink.sh links Kayoiji.exe against the cached Qt for Windows into the
+# same bytes as the build's program, which starts under Wine and shows its
+# main window.
 # usage: relink.sh WINE RELINK.ZIP QT-PREFIX BUILT-KAYOIJI.EXE
 # The prepared prefix and the Japanese locale come in the environment.
 set -euo pipefail
@@ -36,11 +37,11 @@ grep -q -- '-DFEATURE_optimize_size=ON' "$top/qt-build.txt" || fail "qt-build.tx
 echo "archive: $(find "$top/obj" -type f | wc -l) files of the program"
 QT=$qt sh "$top/relink.sh" || fail "relink.sh failed"
 [ -f "$top/Kayoiji.exe" ] || fail "relink.sh made no Kayoiji.exe"
-if cmp -s "$top/Kayoiji.exe" "$built"; then
-  echo "relinked: the same bytes as the build's Kayoiji.exe"
-else
-  echo "relinked: $(stat -c %s "$top/Kayoiji.exe") bytes (the build's: $(stat -c %s "$built"))"
-fi
+# The same objects, libraries and command: the same program, byte for byte.
+cmp -s "$top/Kayoiji.exe" "$built" ||
+  fail "the relinked program differs from the build's ($(stat -c %s "$top/Kayoiji.exe") bytes," \
+    "the build's $(stat -c %s "$built"))"
+echo "relinked: the same bytes as the build's Kayoiji.exe"
 
 mkdir -p "$WINEPREFIX/drive_c/kayoiji-test/relink"
 cp "$top/Kayoiji.exe" "$WINEPREFIX/drive_c/kayoiji-test/relink/"
