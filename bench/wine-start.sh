@@ -15,9 +15,10 @@ wine=$(sed -n 's/^KAYOIJI_WINE_LOADER:FILEPATH=//p' "$build/CMakeCache.txt")
 server=$(dirname "$wine")/wineserver
 [ -x "$server" ] || server=wineserver
 export WINEPREFIX=$build/wineprefix-program WINEDEBUG=-all
-# The Japanese locale of the tests, when the build made one.
+# Wine gets the tests' Japanese locale, when the build made one.
+run=("$wine")
 if [ -d "$build/wine-locale/ja_JP.UTF-8" ]; then
-  export LOCPATH=$build/wine-locale LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+  run=(env LOCPATH="$build/wine-locale" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8 "$wine")
 fi
 trap '"$server" -k 2>/dev/null || true' EXIT
 
@@ -38,5 +39,5 @@ printf '### DRIVLINK Config file\r\nDoMapping\tTrue\r\nSmallStart\tFalse\r\nExit
   >"$work/ConfFile.dat"
 cp "$build/bench/wine_start.exe" "$work/"
 cd "$work"
-"$wine" wine_start.exe "$runs" 'C:\kayoiji-bench\Kayoiji.exe -f C:\kayoiji-bench\ConfFile.dat' \
+"${run[@]}" wine_start.exe "$runs" 'C:\kayoiji-bench\Kayoiji.exe -f C:\kayoiji-bench\ConfFile.dat' \
   'C:\kayoiji-bench\minimal_window.exe' | tr -d '\r'
