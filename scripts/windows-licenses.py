@@ -202,15 +202,18 @@ def check(list_path, qt_notes, map_path, build_dir):
         if not any(matches(t, archive) for c in components for t in c["linked"] if "(" not in t):
             problems.append(f"{archive}: linked, but no component claims it")
     sources = third_party_sources(qt_notes)
+    uncovered = {}
     for archive, member in sorted(members):
         base = re.sub(r"\.(obj|o)$", "", member)
         for folder in sorted(sources.get(base, ())):
-            owners = [c for c in components
-                      if any(n.startswith(f"attr:src/3rdparty/{folder}#") or
-                             n.startswith(f"qt:src/3rdparty/{folder}/") for n in c["notices"])]
-            if not owners:
-                problems.append(f"{os.path.basename(archive)}({member}): compiled from Qt's "
-                                f"src/3rdparty/{folder}, which no component's notices cover")
+            if not any(n.startswith(f"attr:src/3rdparty/{folder}#") or
+                       n.startswith(f"qt:src/3rdparty/{folder}/")
+                       for c in components for n in c["notices"]):
+                uncovered.setdefault(folder, []).append(f"{os.path.basename(archive)}({member})")
+    for folder, found in sorted(uncovered.items()):
+        problems.append(f"Qt's src/3rdparty/{folder} is compiled into {len(found)} object(s) of "
+                        f"the link ({', '.join(found[:3])}{', ...' if len(found) > 3 else ''}), "
+                        "but no component's notices cover it")
     for p in problems:
         print("windows-licenses:", p, file=sys.stderr)
     print(f"windows-licenses: {len(components)} components, {len(members)} archive members and "
