@@ -16,7 +16,7 @@ KAYOIJI_WERROR ?= OFF
 WARNING_FLAGS = -DKAYOIJI_WERROR=$(KAYOIJI_WERROR)
 CMAKE_FLAGS = -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(WARNING_FLAGS)
 
-.PHONY: all deps build run test test-windows windows test-windows-program sanitize fuzz bench package format clean
+.PHONY: all deps build run test test-windows windows test-windows-program bench-windows sanitize fuzz bench package format clean
 
 all: build
 
@@ -53,7 +53,8 @@ test-windows:
 # The whole Windows program with its windows: Qt for Windows is built once
 # from Debian's sources into a cache outside the checkout (50 minutes the
 # first time), then Kayoiji.exe (static, no DLLs), the installer
-# Kayoiji-<version>-win64-setup.exe and Kayoiji-<version>-win64.zip.
+# Kayoiji-<version>-win64-setup.exe, Kayoiji-<version>-win64.zip and the
+# relinking archive Kayoiji-<version>-win64-relink.zip.
 windows:
 	@KAYOIJI_WINDOWS=1 bash scripts/install-deps.sh
 	@QT_WINDOWS_JOBS=$(JOBS) bash scripts/build-qt-windows.sh
@@ -65,6 +66,13 @@ windows:
 	    -DKAYOIJI_GUI=ON -DKAYOIJI_BENCH=OFF >/dev/null
 	@cmake --build $(BUILD_WINDOWS) -j $(JOBS)
 	@cd $(BUILD_WINDOWS) && cpack >/dev/null && ls -l src/app/Kayoiji.exe Kayoiji-*-win64*
+
+# Kayoiji.exe's size and start under Wine against a minimal Qt Widgets
+# program built with the same Qt (BENCH_RUNS interleaved runs of each).
+BENCH_RUNS ?= 20
+bench-windows: windows
+	@cmake --build $(BUILD_WINDOWS) -j $(JOBS) --target minimal_window wine_start
+	@bash bench/wine-start.sh $(BUILD_WINDOWS) $(BENCH_RUNS)
 
 # The real program under Wine with its windows on a virtual screen, also
 # connecting through the tests' network provider, and the installer

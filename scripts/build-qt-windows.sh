@@ -9,6 +9,11 @@
 # that folder as its last line; `make windows` passes it to CMake. The long
 # output of the configuration and the build goes to a log in the cache.
 #
+# Beside the libraries the folder keeps what the Windows packages must carry
+# for Qt (kayoiji-notes/): the source's licence texts and attribution files,
+# the configure summary and the exact configure command. A Qt built before
+# these were kept gets them from the same source package on the next run.
+#
 #   scripts/build-qt-windows.sh            build when missing, print the folder
 #   scripts/build-qt-windows.sh --print    only print the folder (no build)
 #   QT_WINDOWS_JOBS=2                      parallel compile jobs (default 2)
@@ -108,69 +113,150 @@ key=$( { echo "$source_version"; echo "$compiler"; printf '%s\n' "${options[@]}"
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/kayoiji
 prefix=$cache/qt-$qt_version-mingw-w64-static-$key
 
-if [ "${1:-}" = "--print" ] || [ -f "$prefix/.complete" ]; then
+if [ "${1:-}" = "--print" ]; then
+  echo "$prefix"
+  exit 0
+fi
+log=$cache/qt-build-$key.log
+notes=$prefix/kayoiji-notes
+
+# Prepares a private apt configuration in $1 and unpacks Debian's qt6-base
+# source there; sets srcdir. Its output goes to the log.
+fetch_source() {
+  local work=$1
+  mkdir -p "$work/apt/lists/partial" "$work/apt/archives/partial" "$work/src"
+  # A private apt configuration: the deb-src twins of the host's own sources
+  # (one-line and deb822 files), its own lists and cache, so the system's
+  # configuration and lists stay as they are.
+  {
+    for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+      [ -f "$f" ] || continue
+      sed -n 's/^[[:space:]]*deb[[:space:]]\+/deb-src /p' "$f"
+    done
+    for f in /etc/apt/sources.list.d/*.sources; do
+      [ -f "$f" ] || continue
+      awk '
+        function flush() {
+          if (types ~ /(^|[ \t])deb([ \t]|$)/ && uris != "")
+            printf "Types: deb-src\nURIs: %s\nSuites: %s\nComponents: %s\n%s\n", uris, suites, comps,
+                   (signed != "" ? "Signed-By: " signed "\n" : "")
+          types = uris = suites = comps = signed = ""
+        }
+        /^[ \t]*#/ { next }
+        /^[ \t]*$/ { flush(); next }
+        { key = $1; sub(/:$/, "", key); $1 = ""; sub(/^[ \t]+/, "") }
+        key == "Types" { types = $0 } key == "URIs" { uris = $0 } key == "Suites" { suites = $0 }
+        key == "Components" { comps = $0 } key == "Signed-By" { signed = $0 }
+        END { flush() }' "$f"
+    done
+  } >"$work/apt/sources.all"
+  # One-line entries and deb822 stanzas go to files of their own kinds.
+  grep '^deb-src ' "$work/apt/sources.all" >"$work/apt/sources.list" || true
+  mkdir -p "$work/apt/sources.list.d"
+  grep -v '^deb-src ' "$work/apt/sources.all" >"$work/apt/sources.list.d/source.sources" || true
+
+  local apt_options=(
+    -o "Dir::Etc::SourceList=$work/apt/sources.list"
+    -o "Dir::Etc::SourceParts=$work/apt/sources.list.d"
+    -o "Dir::State::Lists=$work/apt/lists"
+    -o "Dir::Cache=$work/apt"
+    -o "Dir::Cache::Archives=$work/apt/archives"
+    -o "APT::Sandbox::User=root"
+    -o "Debug::NoLocking=true"
+  )
+  apt-get "${apt_options[@]}" -qq update >>"$log" 2>&1
+  # The mirror may have moved on to a Debian revision of the same Qt version.
+  (cd "$work/src" && { apt-get "${apt_options[@]}" -q source "qt6-base=$source_version" ||
+    apt-get "${apt_options[@]}" -q source qt6-base; }) >>"$log" 2>&1
+  srcdir=$(find "$work/src" -mindepth 1 -maxdepth 1 -type d -name 'qt6-base-*' | head -n 1)
+  [ -n "$srcdir" ] || { echo "build-qt-windows: no source tree after apt-get source" >&2; return 1; }
+  case $srcdir in
+    */qt6-base-"$qt_version"*) ;;
+    *) echo "build-qt-windows: the mirror has $srcdir, not Qt $qt_version like the host tools" >&2; return 1 ;;
+  esac
+}
+
+# What the packages need of the Qt source and build, into $notes: the
+# licence texts (LICENSES/, Debian's copyright, every qt_attribution.json
+# and the licence files beside them, FreeType's own two), an index of the sources under
+# src/3rdparty (which library an object file of the link comes from), the
+# configure summary ($1) and the configure command.
+keep_notes() {
+  local summary=$1 version
+  rm -rf "$notes"
+  mkdir -p "$notes/source"
+  (cd "$srcdir" && {
+    find LICENSES -type f
+    echo debian/copyright
+    find src util -name qt_attribution.json
+    find src util -type f \( -iname '*licen[cs]e*' -o -iname 'copying*' -o -name FTL.TXT -o -name GPLv2.TXT \) \
+      -not -path '*/tests/*' -not -path '*/doc/*' -not -path 'src/tools/*' -not -name '*.png'
+  } | sort -u | tar -cf - -T -) | tar -xf - -C "$notes/source"
+  # Which sources hold code of which src/3rdparty folder: the folder's own,
+  # and the modules' sources that include one of them (QCryptographicHash
+  # includes the hash functions' sources, for example).
+  (cd "$srcdir/src/3rdparty" &&
+    find . -type f \( -name '*.c' -o -name '*.cc' -o -name '*.cpp' \) |
+    sed -n 's|^\./\([^/]*\)/\(.*/\)\{0,1\}\([^/]*\)$|\1\t\3|p' | sort -u) >"$notes/3rdparty-own.tsv"
+  (cd "$srcdir/src" && grep -rHoE --include='*.c' --include='*.cc' --include='*.cpp' \
+    '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"][^">]*\.(c|cc|cpp)[">]' \
+    corelib gui widgets plugins || true) |
+    awk -F'\t' 'NR == FNR { folder[$2] = $1; print; next }
+      {
+        n = split(substr($0, 1, index($0, ":") - 1), part, "/")
+        if (match($0, /[^\/<"]+\.(c|cc|cpp)[">]$/)) {
+          included = substr($0, RSTART, RLENGTH - 1)
+          if (included in folder) print folder[included] "\t" part[n]
+        }
+      }' "$notes/3rdparty-own.tsv" - | sort -u >"$notes/3rdparty-sources.tsv"
+  rm "$notes/3rdparty-own.tsv"
+  cp "$summary" "$notes/config.summary"
+  version=$(sed -n '1s/^[^(]*(\([^)]*\)).*/\1/p' "$srcdir/debian/changelog")
+  {
+    echo "Qt $qt_version for 64-bit Windows, static, built by Kayoiji's scripts/build-qt-windows.sh"
+    echo "source: Debian's qt6-base source package $version with Debian's patches:"
+    echo "  apt-get source qt6-base=$version"
+    echo "  https://snapshot.debian.org/package/qt6-base/${version//+/%2B}/"
+    echo "compiler: $compiler"
+    echo "configure:"
+    printf '  %s\n' "cmake -S qt6-base-source -B build -G Ninja" \
+      "-DCMAKE_TOOLCHAIN_FILE=mingw-w64-x86_64.cmake" "-DCMAKE_INSTALL_PREFIX=<prefix>" \
+      "-DQT_HOST_PATH=/usr" "-DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake" "${options[@]}"
+    echo "toolchain file (mingw-w64-x86_64.cmake):"
+    sed 's/^/  /' "$toolchain"
+  } >"$notes/qt-build.txt"
+  touch "$notes/.complete"
+}
+
+trap 'echo "build-qt-windows: failed; the end of $log:" >&2; tail -n 40 "$log" >&2' ERR
+if [ -f "$prefix/.complete" ]; then
+  if [ ! -f "$notes/.complete" ]; then
+    # Built before the notes were kept: the same source again, for its texts;
+    # the configure summary from the build's log.
+    echo "build-qt-windows: fetching qt6-base $source_version for its licence texts (log: $log)"
+    work=$cache/notes-$key
+    rm -rf "$work"
+    fetch_source "$work"
+    mkdir -p "$work/build"
+    awk '/^-- Configure summary:/ { on = 1; next } on && /^-- / { exit } on' "$log" \
+      >"$work/build/config.summary" 2>/dev/null || true
+    [ -s "$work/build/config.summary" ] ||
+      { echo "build-qt-windows: no configure summary in $log" >&2; exit 1; }
+    keep_notes "$work/build/config.summary"
+    rm -rf "$work"
+  fi
   echo "$prefix"
   exit 0
 fi
 
 start=$SECONDS
 work=$cache/work-$key
-log=$cache/qt-build-$key.log
 rm -rf "$work"
-mkdir -p "$work/apt/lists/partial" "$work/apt/archives/partial" "$work/src"
+mkdir -p "$work"
 : >"$log"
-trap 'echo "build-qt-windows: failed; the end of $log:" >&2; tail -n 40 "$log" >&2' ERR
 
-# A private apt configuration: the deb-src twins of the host's own sources
-# (one-line and deb822 files), its own lists and cache, so the system's
-# configuration and lists stay as they are.
-{
-  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-    [ -f "$f" ] || continue
-    sed -n 's/^[[:space:]]*deb[[:space:]]\+/deb-src /p' "$f"
-  done
-  for f in /etc/apt/sources.list.d/*.sources; do
-    [ -f "$f" ] || continue
-    awk '
-      function flush() {
-        if (types ~ /(^|[ \t])deb([ \t]|$)/ && uris != "")
-          printf "Types: deb-src\nURIs: %s\nSuites: %s\nComponents: %s\n%s\n", uris, suites, comps,
-                 (signed != "" ? "Signed-By: " signed "\n" : "")
-        types = uris = suites = comps = signed = ""
-      }
-      /^[ \t]*#/ { next }
-      /^[ \t]*$/ { flush(); next }
-      { key = $1; sub(/:$/, "", key); $1 = ""; sub(/^[ \t]+/, "") }
-      key == "Types" { types = $0 } key == "URIs" { uris = $0 } key == "Suites" { suites = $0 }
-      key == "Components" { comps = $0 } key == "Signed-By" { signed = $0 }
-      END { flush() }' "$f"
-  done
-} >"$work/apt/sources.all"
-# One-line entries and deb822 stanzas go to files of their own kinds.
-grep '^deb-src ' "$work/apt/sources.all" >"$work/apt/sources.list" || true
-mkdir -p "$work/apt/sources.list.d"
-grep -v '^deb-src ' "$work/apt/sources.all" >"$work/apt/sources.list.d/source.sources" || true
-
-apt_options=(
-  -o "Dir::Etc::SourceList=$work/apt/sources.list"
-  -o "Dir::Etc::SourceParts=$work/apt/sources.list.d"
-  -o "Dir::State::Lists=$work/apt/lists"
-  -o "Dir::Cache=$work/apt"
-  -o "Dir::Cache::Archives=$work/apt/archives"
-  -o "APT::Sandbox::User=root"
-  -o "Debug::NoLocking=true"
-)
 echo "build-qt-windows: fetching qt6-base $source_version (log: $log)"
-apt-get "${apt_options[@]}" -qq update >>"$log" 2>&1
-# The mirror may have moved on to a Debian revision of the same Qt version.
-(cd "$work/src" && { apt-get "${apt_options[@]}" -q source "qt6-base=$source_version" ||
-  apt-get "${apt_options[@]}" -q source qt6-base; }) >>"$log" 2>&1
-srcdir=$(find "$work/src" -mindepth 1 -maxdepth 1 -type d -name 'qt6-base-*' | head -n 1)
-[ -n "$srcdir" ] || { echo "build-qt-windows: no source tree after apt-get source" >&2; exit 1; }
-case $srcdir in
-  */qt6-base-"$qt_version"*) ;;
-  *) echo "build-qt-windows: the mirror has $srcdir, not Qt $qt_version like the host tools" >&2; exit 1 ;;
-esac
+fetch_source "$work"
 
 echo "build-qt-windows: configuring into $prefix"
 cmake -S "$srcdir" -B "$work/build" -G Ninja \
@@ -181,22 +267,37 @@ cmake -S "$srcdir" -B "$work/build" -G Ninja \
   "${options[@]}" >>"$log" 2>&1
 
 echo "build-qt-windows: building with $jobs jobs; the log: $log"
-cmake --build "$work/build" -j "$jobs" >>"$log" 2>&1 &
+# Ninja itself in the background, so that stopping this script (Ctrl-C from
+# make) stops the build too: a background job ignores the terminal's
+# interrupt, and an orphaned build would go on writing into a folder that
+# the next run starts by removing.
+ninja -C "$work/build" -j "$jobs" >>"$log" 2>&1 &
 builder=$!
+trap 'kill "$builder" 2>/dev/null || true' EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 # Ninja's "[done/all]" lines go to the log; the latest one, once a minute.
 ticks=0
 while kill -0 "$builder" 2>/dev/null; do
   sleep 5
   ticks=$((ticks + 1))
   if [ $((ticks % 12)) -eq 0 ]; then
-    step=$(grep -o '^\[[0-9]*/[0-9]*\]' "$log" | tail -n 1 || true)
-    echo "build-qt-windows: step ${step:-[starting]} after $(( (SECONDS - start) / 60 )) min"
+    step=$(grep -o '^\[[0-9]*/[0-9]*\]' "$log" | tail -n 1 | tr -d '[]' || true)
+    if [ -n "$step" ]; then
+      done_steps=${step%/*} all_steps=${step#*/}
+      echo "build-qt-windows: $done_steps of $all_steps steps ($((100 * done_steps / all_steps)) %)" \
+        "after $(((SECONDS - start) / 60)) min"
+    else
+      echo "build-qt-windows: starting, after $(((SECONDS - start) / 60)) min"
+    fi
   fi
 done
 wait "$builder"
+trap - EXIT INT TERM
 rm -rf "$prefix"
 cmake --install "$work/build" >>"$log" 2>&1
+keep_notes "$work/build/config.summary"
 touch "$prefix/.complete"
 rm -rf "$work"
-echo "build-qt-windows: done in $(( (SECONDS - start) / 60 )) min $(( (SECONDS - start) % 60 )) s"
+echo "build-qt-windows: done in $(((SECONDS - start) / 60)) min $(((SECONDS - start) % 60)) s"
 echo "$prefix"

@@ -9,6 +9,9 @@
 //       prints the shortcut's target, arguments and working folder
 //   window-probe clipboard
 //       prints the clipboard's text (a message box copies its own on Ctrl+C)
+//   window-probe texts <title>
+//       prints the text of each visible control in the window, one
+//       "text<TAB>..." line each (line breaks as spaces)
 // Titles and paths are taken as UTF-16 from the command line; the output is
 // UTF-8, one "name<TAB>value" line each.
 #ifndef NOMINMAX
@@ -142,6 +145,32 @@ int Clipboard() {
   return text != nullptr ? 0 : 1;
 }
 
+BOOL CALLBACK PrintText(HWND control, LPARAM) {
+  if (!IsWindowVisible(control)) return TRUE;
+  // WM_GETTEXT itself: GetWindowText does not ask another process's controls.
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length) ||
+      length == 0) {
+    return TRUE;
+  }
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                      SMTO_ABORTIFHUNG, 5000, &copied);
+  text.resize(copied);
+  std::replace(text.begin(), text.end(), L'\r', L' ');
+  std::replace(text.begin(), text.end(), L'\n', L' ');
+  Print("text", Utf8(text));
+  return TRUE;
+}
+
+int Texts(const std::wstring& title) {
+  const HWND window = FindTopLevel(title);
+  if (window == nullptr) return 2;
+  EnumChildWindows(window, PrintText, 0);
+  return 0;
+}
+
 }  // namespace
 
 int main() {
@@ -157,10 +186,12 @@ int main() {
     status = Shortcut(argv[2]);
   } else if (command == L"clipboard" && argc == 2) {
     status = Clipboard();
+  } else if (command == L"texts" && argc == 3) {
+    status = Texts(argv[2]);
   } else {
-    std::fprintf(
-        stderr,
-        "usage: window-probe region TITLE DATA | client TITLE | shortcut LNK | clipboard\n");
+    std::fprintf(stderr,
+                 "usage: window-probe region TITLE DATA | client TITLE | shortcut LNK | texts "
+                 "TITLE | clipboard\n");
   }
   LocalFree(argv);
   std::fflush(stdout);

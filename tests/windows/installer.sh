@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # What ships: Kayoiji.exe is one GUI program that needs only Windows' own
 # DLLs and carries its version; the portable zip holds it with the sample
-# configuration; the installer installs silently for the current user (with
-# "ログオン時に起動する" asked for by /STARTUP), the program starts from its
-# shortcut's command, and the uninstaller removes everything but the user's
+# configuration and the licence notices; the installer installs silently for
+# the current user (with "ログオン時に起動する" asked for by /STARTUP), the
+# notices beside the program, the program starts from its shortcut's
+# command, and the uninstaller removes everything but the user's
 # configuration, which a second install does not replace either.
 # usage: installer.sh WINE KAYOIJI.EXE SETUP.EXE ZIP WINDOW-PROBE.EXE
 # The prepared prefix and the Japanese locale come in the environment.
@@ -16,6 +17,7 @@ wine=$1 exe=$2 setup=$3 zip=$4 probe=$5
 for f in "$setup" "$zip"; do
   [ -f "$f" ] || { echo "FAILED: no $f (make windows runs cpack)" >&2; exit 1; }
 done
+. "$(dirname "$0")/main-window.sh"
 server=$(dirname "$wine")/wineserver
 [ -x "$server" ] || server=wineserver
 trap '"$server" -k 2>/dev/null || true' EXIT
@@ -48,6 +50,17 @@ for f in Kayoiji.exe KayoijiReconnect.exe ConfFile.dat; do
   grep -qx "Kayoiji-[0-9.]*-win64/$f" <<<"$listing" || fail "the zip lacks $f"
 done
 echo "zip: $(tr '\n' ' ' <<<"$listing")"
+# The licence notices: an index and a file for every listed component.
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
+licenses() {
+  python3 "$source_dir/scripts/windows-licenses.py" folder \
+    "$source_dir/scripts/windows-components.ini" "$1" || fail "$2 lacks licence notices"
+}
+unpacked=$(mktemp -d)
+trap '"$server" -k 2>/dev/null || true; rm -rf "$unpacked"' EXIT
+unzip -q "$zip" -d "$unpacked"
+licenses "$unpacked"/Kayoiji-*-win64/licenses "the zip"
+echo "zip: licenses\\ with $(ls "$unpacked"/Kayoiji-*-win64/licenses | wc -l) files"
 
 home=$WINEPREFIX/drive_c/users/${USER:-$(id -un)}
 instdir=$home/AppData/Local/Programs/Kayoiji
@@ -72,6 +85,7 @@ uninstall() {
 rm -rf "$instdir" "$(dirname "$config")" "$startup" "$watcher_startup"
 install /STARTUP /RECONNECT
 [ -f "$instdir/Kayoiji.exe" ] || fail "not installed into $instdir"
+licenses "$instdir/licenses" "the installed program's folder"
 cmp -s "$config" "$instdir/ConfFile.dat" || fail "the user's configuration was not made from the sample"
 [ -f "$menu" ] || fail "no Start menu shortcut"
 [ -f "$startup" ] || fail "no Startup shortcut"
@@ -92,11 +106,7 @@ link=$("$wine" "$probe" shortcut "$(winepath_w "$watcher_startup")" | tr -d '\r'
 # The program starts as the shortcut starts it, on the user's configuration.
 "$wine" "$instdir/Kayoiji.exe" -f "$(winepath_w "$config")" &
 program=$!
-for ((i = 0; i < 300; i++)); do
-  LC_ALL=C.UTF-8 xdotool search --onlyvisible --name '^ Kayoiji$' >/dev/null 2>&1 && break
-  sleep 0.1
-done
-((i < 300)) || fail "the installed program shows no main window"
+main_window_shown || fail "the installed program shows no main window"
 kill "$program"
 "$server" -k 2>/dev/null || true
 echo "installed with the Startup shortcut; the installed program starts"
