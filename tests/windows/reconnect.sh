@@ -7,6 +7,10 @@
 # The prefix is $WINEPREFIX. Without a network provider the attempt answers
 # 1222; with one, give what the check's last line and the entry's message
 # should hold (an empty MESSAGE: no message line, as for a connection made).
+# With KAYOIJI_PROVIDER_DLL and KAYOIJI_WNET_CALL set, the prefix gets the
+# tests' network provider: a second entry is connected beforehand by another
+# program, and the provider must see the watcher's attempt of the first
+# entry only.
 set -euo pipefail
 wine=$1 watcher=$2 window=$3
 end=${4:-接続 0、失敗 1}
@@ -40,10 +44,28 @@ for _ in $(seq 100); do [ -s "$dir/port" ] && break; sleep 0.05; done
 port=$(head -n 1 "$dir/port")
 [ -n "$port" ] || fail "the stand-in port did not open"
 share="\\\\127.0.0.1@$port\\data"
-printf 'DoMapping\tTrue\r\nNoErrorDialog\tTrue\r\nExitTime\t0\r\n' >"$dir/conf.dat"
-printf 'NetPath\t%s\r\nLocalDrive\tQ:\r\nUserName\t\r\nUserPasswd\t\r\nWaitTime\t0\r\nMaxError\t1\r\n' \
-  "$share" >>"$dir/conf.dat"
-conf="Z:${dir//\//\\}\\conf.dat"
+entry() {
+  printf 'NetPath\t%s\r\nLocalDrive\t%s\r\nUserName\t\r\nUserPasswd\t\r\nWaitTime\t0\r\nMaxError\t1\r\n' "$@"
+}
+conf_dir=$dir conf="Z:${dir//\//\\}\\conf.dat"
+other="\\\\127.0.0.1@$port\\other"
+if [ -n "${KAYOIJI_PROVIDER_DLL:-}" ]; then
+  source "$(dirname "$0")/provider.sh"
+  provider_install "$wine" "$KAYOIJI_PROVIDER_DLL"
+  # The provider's prefix has no Z: (Wine's view of /).
+  conf_dir=$WINEPREFIX/drive_c/kayoiji-reconnect conf='C:\kayoiji-reconnect\conf.dat'
+  mkdir -p "$conf_dir" "$dir/share" "$dir/other"
+  provider_table "share	$share	$dir/share	*	*" "share	$other	$dir/other	*	*"
+  provider_reset
+  cd "$WINEPREFIX/drive_c"
+  [ "$("$wine" "$KAYOIJI_WNET_CALL" add "$other" R: "" "" | tr -d '\r')" = 0 ] ||
+    fail "the second entry could not be connected beforehand"
+fi
+{
+  printf 'DoMapping\tTrue\r\nNoErrorDialog\tTrue\r\nExitTime\t0\r\n'
+  entry "$share" Q:
+  if [ -n "${KAYOIJI_PROVIDER_DLL:-}" ]; then entry "$other" R:; fi
+} >"$conf_dir/conf.dat"
 
 logs() { find "$WINEPREFIX/drive_c/users" -path '*/Kayoiji/reconnect.log*' 2>/dev/null; }
 logs | xargs -r rm -f
@@ -66,6 +88,13 @@ grep -q '確認開始 (スリープからの復帰)' "$log" || fail "the resume 
 grep -q "確認終了: $end" "$log" || fail "the check did not end with \"$end\""
 if [ -n "$message" ]; then
   grep -qF "$share: $message" "$log" || fail "the attempt did not answer \"$message\""
+fi
+if [ -n "${KAYOIJI_PROVIDER_DLL:-}" ]; then
+  [ "$(provider_count NPAddConnection3 "$share" 0)" = 1 ] ||
+    fail "the provider did not see one attempt of the entry that was not connected"
+  [ "$(provider_count NPAddConnection3 "$other")" = 1 ] ||
+    fail "the entry that was connected was attempted again"
+  provider_calls NPAddConnection3
 fi
 # The broadcast came twice: still one check.
 sleep 5
