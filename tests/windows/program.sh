@@ -298,10 +298,11 @@ case $case_name in
     dismiss "$box"
     wait_window '^ Kayoiji \[再試行待ち\]$' 10 >/dev/null
     echo "title \" Kayoiji [再試行待ち]\""
-    # Tick 6: entry 3 again; entry 2 is not tried again.
-    box=$(expect_box エラー 既に接続されています。)
+    # Tick 6: entry 3 again; entry 2 is not tried again. (Generous waits:
+    # Wine on a loaded machine may take seconds for a tick.)
+    box=$(expect_box エラー 既に接続されています。 30)
     dismiss "$box"
-    wait_window '^ Kayoiji \[終了処理中\]$' 10 >/dev/null
+    wait_window '^ Kayoiji \[終了処理中\]$' 30 >/dev/null
     echo "title \" Kayoiji [終了処理中]\""
     for ((i = 0; i < 100; i++)); do
       kill -0 "$pid" 2>/dev/null || break
