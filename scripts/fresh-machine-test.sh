@@ -131,7 +131,7 @@ inside git -c advice.detachedHead=false clone -q /tmp/kayoiji.bundle /root/kayoi
 rm -f "$bundle"
 
 phase "make test"
-inside env KAYOIJI_TEST_REQUIRE_SMB=1 KAYOIJI_TEST_NO_NETNS=1 bash -c 'cd /root/kayoiji && make test 2>&1 | tee /tmp/test.log; exit ${PIPESTATUS[0]}'
+inside env KAYOIJI_TEST_REQUIRE_SMB=1 bash -c 'cd /root/kayoiji && make test 2>&1 | tee /tmp/test.log; exit ${PIPESTATUS[0]}'
 grep -Eq '^ *[0-9]+/[0-9]+ Test +#[0-9]+: gio_smb_integration \.+ +Passed' "$root/tmp/test.log" || {
   echo "the Samba integration test did not run and pass on the fresh machine" >&2
   exit 1
