@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
@@ -52,6 +53,20 @@ QLabel* MakeLabel(QWidget* parent, int left, int top, int width, int height, con
   label->adjustSize();
   return label;
 }
+
+// The password field hides each character behind "*", as the original
+// dialog did, whatever the platform's style draws by default. A proxy of the
+// program's own style rather than a style sheet: the Windows build has no
+// style sheets.
+class PasswordStyle : public QProxyStyle {
+ public:
+  using QProxyStyle::QProxyStyle;
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* returned) const override {
+    if (hint == SH_LineEdit_PasswordCharacter) return '*';
+    return QProxyStyle::styleHint(hint, option, widget, returned);
+  }
+};
 
 QLineEdit* MakeEdit(QWidget* parent, int left, int top, int width, int height) {
   auto* edit = new QLineEdit(parent);
@@ -238,8 +253,11 @@ void TfrmCNF::CreateControls() {
   txtUserName = MakeEdit(g, 260, 73, 149, 24);
   SetHint(txtUserName, "接続先でユーザー名が必要無い場合、省略可能です。");
   txtPassWD = MakeEdit(g, 260, 101, 149, 24);
+  // Owned by the dialog, which outlives the field (a widget never owns its style).
+  auto* passwordStyle = new PasswordStyle(QApplication::style()->name());
+  passwordStyle->setParent(this);
+  txtPassWD->setStyle(passwordStyle);
   txtPassWD->setEchoMode(QLineEdit::Password);
-  txtPassWD->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
   SetHint(txtPassWD, "接続先でパスワードが必要無い場合、省略可能です。");
   txtSecond = MakeEdit(g, 504, 73, 65, 24);
   SetHint(txtSecond, "接続を開始するまでの待ち時間を秒数指定します。");

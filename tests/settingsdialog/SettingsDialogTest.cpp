@@ -167,6 +167,7 @@ TEST_F(SettingsDialog, SwitchingEntriesKeepsEveryEdit) {
   EXPECT_EQ(txtNetPath->text(), QStringLiteral("\\\\host\\表"));
   EXPECT_EQ(txtUserName->text(), "alice2");
   EXPECT_EQ(txtPassWD->text(), "pw");
+  EXPECT_EQ(txtPassWD->displayText(), "**");
   EXPECT_FALSE(autoStart->isChecked());
   EXPECT_EQ(Stored(dialog->Working().NetPath, 0), "\\\\host\\\x95\x5C");
   EXPECT_EQ(Stored(dialog->Working().UserName, 1), "bob!");
