@@ -18,6 +18,7 @@ namespace {
 
 const QColor kAqua(0, 255, 255);
 const char* const kUiFont = "ＭＳ Ｐゴシック";
+const char* const kIgnoreErrors = "エラーを無視する。";
 
 QFont UiFont(int pixelSize, bool bold) {
   QFont font(QString::fromUtf8(kUiFont));
@@ -77,8 +78,12 @@ QPoint CaptionOrigin(const QRect& button, const QFontMetrics& metrics, const QSt
 
 namespace {
 
-QToolButton* FlatButton(QWidget* parent, const char* caption, QRect geometry, QFont font) {
+// Every control is named where it is made, with its name in the design:
+// tests and the window probe reach it by that name.
+QToolButton* FlatButton(QWidget* parent, const char* name, const char* caption, QRect geometry,
+                        QFont font) {
   auto* b = new CaptionButton(parent);
+  b->setObjectName(QString::fromLatin1(name));
   b->setText(QString::fromUtf8(caption));
   b->setAutoRaise(true);
   b->setFocusPolicy(Qt::NoFocus);
@@ -91,8 +96,10 @@ QToolButton* FlatButton(QWidget* parent, const char* caption, QRect geometry, QF
 }
 
 // A transparent label that grows to the right to fit its text.
-QLabel* OverlayLabel(QWidget* parent, const char* text, QPoint at, QSize size, QFont font) {
+QLabel* OverlayLabel(QWidget* parent, const char* name, const char* text, QPoint at, QSize size,
+                     QFont font) {
   auto* l = new QLabel(QString::fromUtf8(text), parent);
+  l->setObjectName(QString::fromLatin1(name));
   l->setFont(font);
   l->setGeometry(QRect(at, size));
   l->setAttribute(Qt::WA_TranslucentBackground);
@@ -154,28 +161,20 @@ TfrmMain::TfrmMain(DefUnit::RunningSettings& settings, platform::Services& servi
   fileIN1->setObjectName("fileIN1");
   ReadShapeLayout(RgnMain, fileIN1);
 
-  sbtConfig = FlatButton(this, "設定", QRect(228, 87, 65, 22), UiFont(16, false));
-  sbtCNTNow = FlatButton(this, "接続", QRect(304, 87, 65, 22), UiFont(16, false));
-  lblState = OverlayLabel(this, "待機中", {80, 36}, {51, 16}, UiFont(16, true));
-  lblPath = OverlayLabel(this, "", {60, 16}, {6, 16}, UiFont(16, true));
-  Label1 = OverlayLabel(this, "エラーを無視する。", {108, 72}, {128, 16}, UiFont(16, false));
-  btnClose = FlatButton(this, "×", QRect(360, 27, 13, 10), UiFont(11, true));
-  btnSmall = FlatButton(this, "＿", QRect(348, 27, 13, 10), UiFont(11, true));
+  sbtConfig = FlatButton(this, "sbtConfig", "設定", QRect(228, 87, 65, 22), UiFont(16, false));
+  sbtCNTNow = FlatButton(this, "sbtCNTNow", "接続", QRect(304, 87, 65, 22), UiFont(16, false));
+  lblState = OverlayLabel(this, "lblState", "待機中", {80, 36}, {51, 16}, UiFont(16, true));
+  lblPath = OverlayLabel(this, "lblPath", "", {60, 16}, {6, 16}, UiFont(16, true));
+  Label1 = OverlayLabel(this, "Label1", kIgnoreErrors, {108, 72}, {128, 16}, UiFont(16, false));
+  btnClose = FlatButton(this, "btnClose", "×", QRect(360, 27, 13, 10), UiFont(11, true));
+  btnSmall = FlatButton(this, "btnSmall", "＿", QRect(348, 27, 13, 10), UiFont(11, true));
 
   // Only the tick box shows: its caption is Label1's text, cut off here.
-  chkNOErr = new QCheckBox(QString::fromUtf8("エラーを無視する。"), this);
+  chkNOErr = new QCheckBox(QString::fromUtf8(kIgnoreErrors), this);
+  chkNOErr->setObjectName("chkNOErr");
   chkNOErr->setGeometry(88, 72, 13, 14);
   chkNOErr->setFont(UiFont(13, false));
   chkNOErr->setFocus();
-
-  sbtConfig->setObjectName("sbtConfig");
-  sbtCNTNow->setObjectName("sbtCNTNow");
-  lblState->setObjectName("lblState");
-  lblPath->setObjectName("lblPath");
-  Label1->setObjectName("Label1");
-  btnClose->setObjectName("btnClose");
-  btnSmall->setObjectName("btnSmall");
-  chkNOErr->setObjectName("chkNOErr");
 
   timer1Control_ = std::make_unique<TimerControl>(Timer1);
   timer2Control_ = std::make_unique<TimerControl>(Timer2);

@@ -58,9 +58,8 @@ class TfrmMain : public QWidget, public Connection::MainView {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
-  // The handlers are reached through their controls and timers; as slots
-  // they can also be invoked by name.
- private slots:
+  // The handlers, reached through their controls' and timers' signals.
+ private:
   void Timer1Timer();
   void Timer2Timer();
   void sbtCNTNowClick();
@@ -69,7 +68,6 @@ class TfrmMain : public QWidget, public Connection::MainView {
   void btnSmallClick();
   void btnCloseClick();
 
- private:
   void FormMouseDown(QMouseEvent* event);
   void ShapeWindow();
 

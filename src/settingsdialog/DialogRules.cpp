@@ -95,4 +95,65 @@ QValidator::State SjisLimitValidator::validate(QString& input, int& /*pos*/) con
   return SjisLength(input) <= maxBytes_ ? Acceptable : Invalid;
 }
 
+QString UnstorableText(int entryNumber, const QString& fieldCaption, bool password,
+                       const UnstorableCharacter& c) {
+  if (password) {
+    return QStringLiteral(
+               "設定項目 %1 のパスワードの %2 文字目は Shift-JIS で表せない文字のため、"
+               "保存も接続もできません。")
+        .arg(entryNumber)
+        .arg(c.Position);
+  }
+  return QStringLiteral(
+             "設定項目 %1 の%2の文字「%3」(U+%4) は Shift-JIS で表せないため、"
+             "保存も接続もできません。")
+      .arg(entryNumber)
+      .arg(fieldCaption, c.Character,
+           QString::number(c.Character.toUcs4().value(0), 16).toUpper().rightJustified(4, u'0'));
+}
+
+namespace {
+
+// The position, in characters from 1, of the first character whose
+// scrambled bytes read back as others. Only a byte's own position decides
+// (the length byte cannot fail at a storable length), so the first prefix
+// that fails ends at that character.
+int UnstoredPasswordPosition(const QString& password) {
+  for (qsizetype n = 1; n <= password.size(); ++n) {
+    if (n < password.size() && password[n].isLowSurrogate()) continue;
+    const std::string prefix = platform::Utf8ToSjis(password.left(n).toStdString());
+    if (DefUnit::CheckPasswordStorable(prefix) == DefUnit::PasswordProblem::UnstoredByte) {
+      return static_cast<int>(password.left(n).toUcs4().size());
+    }
+  }
+  return 0;
+}
+
+}  // namespace
+
+QString PasswordProblemText(int entryNumber, DefUnit::PasswordProblem problem,
+                            const QString& password) {
+  QString text;
+  switch (problem) {
+    case DefUnit::PasswordProblem::TooLong:
+      text = QStringLiteral(
+          "設定項目 %1 のパスワードは長すぎるため保存できません。"
+          "パスワードは半角 27 文字（全角 13 文字）までにしてください。");
+      break;
+    case DefUnit::PasswordProblem::Blank:
+      text = QStringLiteral(
+          "設定項目 %1 のパスワードには空白が含まれているため保存できません。"
+          "空白は設定ファイルから読み込めません。");
+      break;
+    case DefUnit::PasswordProblem::UnstoredByte:
+    case DefUnit::PasswordProblem::None:
+      return QStringLiteral(
+                 "設定項目 %1 のパスワードの %2 文字目は設定ファイルに保存できない文字のため"
+                 "保存できません。")
+          .arg(entryNumber)
+          .arg(UnstoredPasswordPosition(password));
+  }
+  return text.arg(entryNumber);
+}
+
 }  // namespace Unit2

@@ -1,6 +1,6 @@
 // The text rules of the settings dialog that need no window: the integer
-// rule of its number boxes, the folder and name parts of a path, and the
-// byte limit of its text boxes.
+// rule of its number boxes, the folder and name parts of a path, the byte
+// limit of its text boxes, and the refusals of texts the file cannot hold.
 #pragma once
 
 #include <QString>
@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+
+#include "settings/DefUnit.h"
 
 namespace Unit2 {
 
@@ -40,6 +42,17 @@ struct UnstorableCharacter {
   QString Character;
 };
 std::optional<UnstorableCharacter> FirstUnstorableCharacter(const QString& text);
+
+// The refusal of a text whose character `c` the file cannot hold, for entry
+// `entryNumber` (from 1) and the field of that caption. A password's
+// character is named by its position only, never repeated on the screen.
+QString UnstorableText(int entryNumber, const QString& fieldCaption, bool password,
+                       const UnstorableCharacter& c);
+// The refusal of a password the file cannot hold as typed (`problem` is not
+// None): too long, with a blank, or with a character whose scrambled byte
+// reads back as another, named by its position.
+QString PasswordProblemText(int entryNumber, DefUnit::PasswordProblem problem,
+                            const QString& password);
 
 // Refuses an edit that would make the text longer than `maxBytes` Shift-JIS
 // bytes, so that what the box shows always fits the field it is stored in.

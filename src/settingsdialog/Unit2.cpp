@@ -46,8 +46,12 @@ std::string ToPath(const QString& text) {
   return QFile::encodeName(text).toStdString();
 }
 
-QLabel* MakeLabel(QWidget* parent, int left, int top, int width, int height, const char* caption) {
-  auto* label = new QLabel(QString::fromUtf8(caption), parent);
+// Every control is named where it is made, with its name in the design:
+// tests and the window probe reach it by that name.
+QLabel* MakeLabel(QWidget* parent, const char* name, int left, int top, int width, int height,
+                  const QString& caption) {
+  auto* label = new QLabel(caption, parent);
+  label->setObjectName(QString::fromLatin1(name));
   label->setGeometry(left, top, width, height);
   // Labels size themselves to their text, as the font draws it.
   label->adjustSize();
@@ -68,33 +72,37 @@ class PasswordStyle : public QProxyStyle {
   }
 };
 
-QLineEdit* MakeEdit(QWidget* parent, int left, int top, int width, int height) {
+QLineEdit* MakeEdit(QWidget* parent, const char* name, int left, int top, int width, int height) {
   auto* edit = new QLineEdit(parent);
+  edit->setObjectName(QString::fromLatin1(name));
   edit->setGeometry(left, top, width, height);
   return edit;
 }
 
-QPushButton* MakeButton(QWidget* parent, int left, int top, int width, int height,
+QPushButton* MakeButton(QWidget* parent, const char* name, int left, int top, int width, int height,
                         const char* caption) {
   auto* button = new QPushButton(QString::fromUtf8(caption), parent);
+  button->setObjectName(QString::fromLatin1(name));
   button->setGeometry(left, top, width, height);
   button->setAutoDefault(false);
   button->setDefault(false);
   return button;
 }
 
-QCheckBox* MakeCheck(QWidget* parent, int left, int top, int width, int height,
+QCheckBox* MakeCheck(QWidget* parent, const char* name, int left, int top, int width, int height,
                      const char* caption) {
   auto* check = new QCheckBox(QString::fromUtf8(caption), parent);
+  check->setObjectName(QString::fromLatin1(name));
   check->setGeometry(left, top, width, height);
   return check;
 }
 
 // An editable combo box with a fixed list: typed text stays exactly as
 // typed (no completion) and is never added to the list.
-QComboBox* MakeCombo(QWidget* parent, int left, int top, int width, int height,
+QComboBox* MakeCombo(QWidget* parent, const char* name, int left, int top, int width, int height,
                      const QStringList& items) {
   auto* combo = new QComboBox(parent);
+  combo->setObjectName(QString::fromLatin1(name));
   combo->setEditable(true);
   combo->setInsertPolicy(QComboBox::NoInsert);
   combo->setCompleter(nullptr);
@@ -119,79 +127,6 @@ void SetHint(QWidget* widget, const char* hint) {
   Unit2::HintTracker::SetHint(widget, QString::fromUtf8(hint));
 }
 
-// The field names are the captions of their boxes.
-QString FieldName(TfrmCNF::Field field) {
-  switch (field) {
-    case TfrmCNF::Field::NetPath:
-      return QStringLiteral("接続先");
-    case TfrmCNF::Field::LocalDrive:
-      return QStringLiteral("ローカルドライブ");
-    case TfrmCNF::Field::UserName:
-      return QStringLiteral("ユーザー名");
-    case TfrmCNF::Field::UserPasswd:
-      break;
-  }
-  return QStringLiteral("パスワード");
-}
-
-// A password's characters are not repeated in a box on the screen: its
-// position names the character.
-QString UnstorableText(int entryNumber, TfrmCNF::Field field, const Unit2::UnstorableCharacter& c) {
-  if (field == TfrmCNF::Field::UserPasswd) {
-    return QStringLiteral(
-               "設定項目 %1 のパスワードの %2 文字目は Shift-JIS で表せない文字のため、"
-               "保存も接続もできません。")
-        .arg(entryNumber)
-        .arg(c.Position);
-  }
-  return QStringLiteral(
-             "設定項目 %1 の%2の文字「%3」(U+%4) は Shift-JIS で表せないため、"
-             "保存も接続もできません。")
-      .arg(entryNumber)
-      .arg(FieldName(field), c.Character,
-           QString::number(c.Character.toUcs4().value(0), 16).toUpper().rightJustified(4, u'0'));
-}
-
-// The position, in characters from 1, of the first character whose
-// scrambled bytes read back as others. Only a byte's own position decides
-// (the length byte cannot fail at a storable length), so the first prefix
-// that fails ends at that character.
-int UnstoredPasswordPosition(const QString& password) {
-  for (qsizetype n = 1; n <= password.size(); ++n) {
-    if (n < password.size() && password[n].isLowSurrogate()) continue;
-    const std::string prefix = platform::Utf8ToSjis(password.left(n).toStdString());
-    if (DefUnit::CheckPasswordStorable(prefix) == DefUnit::PasswordProblem::UnstoredByte) {
-      return static_cast<int>(password.left(n).toUcs4().size());
-    }
-  }
-  return 0;
-}
-
-QString PasswordProblemText(int entryNumber, DefUnit::PasswordProblem problem,
-                            const QString& password) {
-  QString text;
-  switch (problem) {
-    case DefUnit::PasswordProblem::TooLong:
-      text = QStringLiteral(
-          "設定項目 %1 のパスワードは長すぎるため保存できません。"
-          "パスワードは半角 27 文字（全角 13 文字）までにしてください。");
-      break;
-    case DefUnit::PasswordProblem::Blank:
-      text = QStringLiteral(
-          "設定項目 %1 のパスワードには空白が含まれているため保存できません。"
-          "空白は設定ファイルから読み込めません。");
-      break;
-    case DefUnit::PasswordProblem::UnstoredByte:
-    case DefUnit::PasswordProblem::None:
-      return QStringLiteral(
-                 "設定項目 %1 のパスワードの %2 文字目は設定ファイルに保存できない文字のため"
-                 "保存できません。")
-          .arg(entryNumber)
-          .arg(UnstoredPasswordPosition(password));
-  }
-  return text.arg(entryNumber);
-}
-
 }  // namespace
 
 TfrmCNF::TfrmCNF(DefUnit::RunningSettings& running, platform::Services& services, QWidget* parent)
@@ -200,7 +135,28 @@ TfrmCNF::TfrmCNF(DefUnit::RunningSettings& running, platform::Services& services
       running_(running),
       services_(services) {
   CreateControls();
+  ConnectHandlers();
   FormCreate();
+}
+
+// Each text field of an entry: the caption of its box (which also names it
+// in a refusal), where the working copy keeps it, and its box.
+const std::array<TfrmCNF::FieldRow, 4>& TfrmCNF::Rows() {
+  static const std::array<FieldRow, 4> rows{{
+      {Field::NetPath, "接続先", &DefUnit::ConnectionSettings::NetPath,
+       [](const TfrmCNF& d) -> QWidget* { return d.txtNetPath; }},
+      {Field::LocalDrive, "ローカルドライブ", &DefUnit::ConnectionSettings::LocalDrive,
+       [](const TfrmCNF& d) -> QWidget* { return d.cmbDrive; }},
+      {Field::UserName, "ユーザー名", &DefUnit::ConnectionSettings::UserName,
+       [](const TfrmCNF& d) -> QWidget* { return d.txtUserName; }},
+      {Field::UserPasswd, "パスワード", &DefUnit::ConnectionSettings::UserPasswd,
+       [](const TfrmCNF& d) -> QWidget* { return d.txtPassWD; }},
+  }};
+  return rows;
+}
+
+const TfrmCNF::FieldRow& TfrmCNF::Row(Field field) {
+  return Rows()[static_cast<std::size_t>(field)];
 }
 
 void TfrmCNF::CreateControls() {
@@ -210,73 +166,76 @@ void TfrmCNF::CreateControls() {
   font.setPixelSize(kFontPixels);
   setFont(font);
 
-  Label1 = MakeLabel(this, 12, 8, 137, 16, "設定 ファイルネーム");
-  Label2 = MakeLabel(this, 432, 64, 94, 16, "終了待ち時間");
-  Label3 = MakeLabel(this, 596, 64, 16, 16, "秒");
+  Label1 = MakeLabel(this, "Label1", 12, 8, 137, 16, QStringLiteral("設定 ファイルネーム"));
+  Label2 = MakeLabel(this, "Label2", 432, 64, 94, 16, QStringLiteral("終了待ち時間"));
+  Label3 = MakeLabel(this, "Label3", 596, 64, 16, 16, QStringLiteral("秒"));
   lblHint = new QLabel(this);
+  lblHint->setObjectName(QStringLiteral("lblHint"));
   lblHint->setGeometry(16, 248, 589, 17);
 
-  fileName = MakeEdit(this, 16, 28, 513, 24);
+  fileName = MakeEdit(this, "fileName", 16, 28, 513, 24);
   SetHint(fileName, "設定ファイルをフルパス指定します。");
-  autoStart = MakeCheck(this, 20, 60, 97, 21, "自動実行");
+  autoStart = MakeCheck(this, "autoStart", 20, 60, 97, 21, "自動実行");
   SetHint(autoStart, "チェックされているとプログラムが起動すると自動的に接続を行います。");
-  errorDialogShow = MakeCheck(this, 228, 60, 189, 21, "エラーダイアログ非表示");
+  errorDialogShow = MakeCheck(this, "errorDialogShow", 228, 60, 189, 21, "エラーダイアログ非表示");
   SetHint(errorDialogShow, "チェックされているとエラーが発生してもダイアログを表示しません。");
-  smallStart = MakeCheck(this, 120, 60, 109, 21, "最小化実行");
+  smallStart = MakeCheck(this, "smallStart", 120, 60, 109, 21, "最小化実行");
   SetHint(smallStart, "チェックされていると最小化状態で起動します。");
-  txtEndSecond = MakeEdit(this, 532, 60, 61, 24);
+  txtEndSecond = MakeEdit(this, "txtEndSecond", 532, 60, 61, 24);
   SetHint(txtEndSecond,
           "全ての接続試行が終了してからプログラムが終了するまでの時間を秒数で指定します。");
-  btnCnfFile = MakeButton(this, 536, 28, 61, 25, "参照");
+  btnCnfFile = MakeButton(this, "btnCnfFile", 536, 28, 61, 25, "参照");
 
   GroupBox2 = new QGroupBox(QStringLiteral("[ 設定項目 ]"), this);
+  GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
   GroupBox2->setGeometry(12, 92, 601, 145);
   QWidget* g = GroupBox2;
-  Label4 = MakeLabel(g, 12, 44, 48, 16, "接続先");
-  Label5 = MakeLabel(g, 12, 76, 109, 16, "ローカルドライブ");
-  Label6 = MakeLabel(g, 180, 76, 77, 16, "ユーザー名");
-  Label7 = MakeLabel(g, 184, 104, 71, 16, "パスワード");
-  Label8 = MakeLabel(g, 436, 76, 62, 16, "待ち時間");
-  Label9 = MakeLabel(g, 573, 76, 16, 16, "秒");
-  Label10 = MakeLabel(g, 573, 104, 16, 16, "回");
-  Label11 = MakeLabel(g, 420, 104, 80, 16, "再試行回数");
-  txtNetPath = MakeEdit(g, 64, 41, 357, 24);
+  const auto caption = [](Field field) { return QString::fromUtf8(Row(field).Caption); };
+  Label4 = MakeLabel(g, "Label4", 12, 44, 48, 16, caption(Field::NetPath));
+  Label5 = MakeLabel(g, "Label5", 12, 76, 109, 16, caption(Field::LocalDrive));
+  Label6 = MakeLabel(g, "Label6", 180, 76, 77, 16, caption(Field::UserName));
+  Label7 = MakeLabel(g, "Label7", 184, 104, 71, 16, caption(Field::UserPasswd));
+  Label8 = MakeLabel(g, "Label8", 436, 76, 62, 16, QStringLiteral("待ち時間"));
+  Label9 = MakeLabel(g, "Label9", 573, 76, 16, 16, QStringLiteral("秒"));
+  Label10 = MakeLabel(g, "Label10", 573, 104, 16, 16, QStringLiteral("回"));
+  Label11 = MakeLabel(g, "Label11", 420, 104, 80, 16, QStringLiteral("再試行回数"));
+  txtNetPath = MakeEdit(g, "txtNetPath", 64, 41, 357, 24);
   SetHint(txtNetPath,
           "接続先のパスを指定します。 \\\\(コンピュータ名)\\(共有名) の形で指定します。");
   QStringList drives;
   for (char c = 'A'; c <= 'Z'; ++c) drives << QString(QChar(c));
   // Wider than the 37 and 41 pixels laid out: the toolkit's drop-down
   // button leaves too little room for "W" or "26" at this font size.
-  cmbDrive = MakeCombo(g, 128, 73, 45, 24, drives);
+  cmbDrive = MakeCombo(g, "cmbDrive", 128, 73, 45, 24, drives);
   cmbDrive->setCurrentIndex(kDefaultDrive);
   SetHint(cmbDrive, "このドライブ名で接続します。");
-  txtUserName = MakeEdit(g, 260, 73, 149, 24);
+  txtUserName = MakeEdit(g, "txtUserName", 260, 73, 149, 24);
   SetHint(txtUserName, "接続先でユーザー名が必要無い場合、省略可能です。");
-  txtPassWD = MakeEdit(g, 260, 101, 149, 24);
+  txtPassWD = MakeEdit(g, "txtPassWD", 260, 101, 149, 24);
   // Owned by the dialog, which outlives the field (a widget never owns its style).
   auto* passwordStyle = new PasswordStyle(QApplication::style()->name());
   passwordStyle->setParent(this);
   txtPassWD->setStyle(passwordStyle);
   txtPassWD->setEchoMode(QLineEdit::Password);
   SetHint(txtPassWD, "接続先でパスワードが必要無い場合、省略可能です。");
-  txtSecond = MakeEdit(g, 504, 73, 65, 24);
+  txtSecond = MakeEdit(g, "txtSecond", 504, 73, 65, 24);
   SetHint(txtSecond, "接続を開始するまでの待ち時間を秒数指定します。");
-  txtMaxError = MakeEdit(g, 504, 101, 65, 24);
+  txtMaxError = MakeEdit(g, "txtMaxError", 504, 101, 65, 24);
   SetHint(txtMaxError, "何らかの原因で接続が失敗した場合に再試行する回数を指定します。");
-  btnNet = MakeButton(g, 428, 40, 61, 25, "参照");
-  btnTest = MakeButton(g, 16, 108, 93, 25, "接続テスト");
+  btnNet = MakeButton(g, "btnNet", 428, 40, 61, 25, "参照");
+  btnTest = MakeButton(g, "btnTest", 16, 108, 93, 25, "接続テスト");
   SetHint(btnTest, "この内容で接続できるかテストします。");
 
-  btnSave = MakeButton(this, 516, 272, 85, 25, "保存");
+  btnSave = MakeButton(this, "btnSave", 516, 272, 85, 25, "保存");
   SetHint(btnSave, "指定した設定ファイルに保存します。ただし、内容のチェックは行いません。");
-  btnCancel = MakeButton(this, 424, 272, 85, 25, "キャンセル");
+  btnCancel = MakeButton(this, "btnCancel", 424, 272, 85, 25, "キャンセル");
   QStringList numbers;
   for (int i = 1; i <= DefUnit::MaxEntries; ++i) {
     numbers << QStringLiteral("%1").arg(i, 2, 10, QLatin1Char(' '));
   }
-  cmbNumber = MakeCombo(this, 108, 89, 50, 24, numbers);
+  cmbNumber = MakeCombo(this, "cmbNumber", 108, 89, 50, 24, numbers);
   cmbNumber->setCurrentIndex(0);
-  btnVersion = MakeButton(this, 20, 276, 69, 17, "Version");
+  btnVersion = MakeButton(this, "btnVersion", 20, 276, 69, 17, "Version");
   QFont small = font;
   small.setPixelSize(kVersionFontPixels);
   btnVersion->setFont(small);
@@ -287,27 +246,6 @@ void TfrmCNF::CreateControls() {
     edit->setValidator(new Unit2::SjisLimitValidator(DefUnit::MaxFieldText, edit));
   }
   cmbDrive->setValidator(new Unit2::SjisLimitValidator(DefUnit::MaxFieldText - 1, cmbDrive));
-
-  // Every control is reachable by its name, as the other windows' are.
-  const std::pair<QWidget*, const char*> named[] = {
-      {fileName, "fileName"},       {Label1, "Label1"},
-      {autoStart, "autoStart"},     {errorDialogShow, "errorDialogShow"},
-      {smallStart, "smallStart"},   {txtEndSecond, "txtEndSecond"},
-      {btnCnfFile, "btnCnfFile"},   {Label2, "Label2"},
-      {Label3, "Label3"},           {GroupBox2, "GroupBox2"},
-      {txtNetPath, "txtNetPath"},   {cmbDrive, "cmbDrive"},
-      {txtUserName, "txtUserName"}, {txtPassWD, "txtPassWD"},
-      {txtSecond, "txtSecond"},     {txtMaxError, "txtMaxError"},
-      {btnNet, "btnNet"},           {btnTest, "btnTest"},
-      {Label4, "Label4"},           {Label5, "Label5"},
-      {Label6, "Label6"},           {Label7, "Label7"},
-      {Label8, "Label8"},           {Label9, "Label9"},
-      {Label10, "Label10"},         {Label11, "Label11"},
-      {btnSave, "btnSave"},         {btnCancel, "btnCancel"},
-      {lblHint, "lblHint"},         {cmbNumber, "cmbNumber"},
-      {btnVersion, "btnVersion"},
-  };
-  for (const auto& [control, name] : named) control->setObjectName(QString::fromLatin1(name));
 
   QWidget* order[] = {fileName,   autoStart,   smallStart, errorDialogShow, txtEndSecond,
                       btnCnfFile, txtNetPath,  cmbDrive,   txtUserName,     txtPassWD,
@@ -320,7 +258,9 @@ void TfrmCNF::CreateControls() {
   dilgNet.InitialDir = QStringLiteral("\\");
   dilgNet.NoNetworkButton = true;
   dilgCnfFile.Title = QStringLiteral("設定ファイル");
+}
 
+void TfrmCNF::ConnectHandlers() {
   // Typing changes the text, picking from the list may change only the
   // selection (when the text already read as the item): both are a change.
   const platform::qt::HandlerConnector on(services_, this);
@@ -411,18 +351,7 @@ int TfrmCNF::SelectedEntry() const {
 }
 
 DefUnit::TextField& TfrmCNF::TextOf(int k, Field field) {
-  const auto i = static_cast<std::size_t>(k);
-  switch (field) {
-    case Field::NetPath:
-      return WorkingCopy.NetPath[i];
-    case Field::LocalDrive:
-      return WorkingCopy.LocalDrive[i];
-    case Field::UserName:
-      return WorkingCopy.UserName[i];
-    case Field::UserPasswd:
-      break;
-  }
-  return WorkingCopy.UserPasswd[i];
+  return (WorkingCopy.*Row(field).Stored)[static_cast<std::size_t>(k)];
 }
 
 QString TfrmCNF::ShownText(int k, Field field) {
@@ -610,35 +539,23 @@ void TfrmCNF::btnTestClick() {
 
 void TfrmCNF::ShowForCorrection(int k, Field field) {
   SelectItem(cmbNumber, k);
-  QWidget* box = txtPassWD;
-  switch (field) {
-    case Field::NetPath:
-      box = txtNetPath;
-      break;
-    case Field::LocalDrive:
-      box = cmbDrive;
-      break;
-    case Field::UserName:
-      box = txtUserName;
-      break;
-    case Field::UserPasswd:
-      break;
-  }
-  box->setFocus();
+  Row(field).Box(*this)->setFocus();
 }
 
 // A character outside code page 932 would become "?": the file would
 // silently hold another text (for a password, another password), and a
 // connection would be asked for with it.
 bool TfrmCNF::EntryTextsStorable(int k) {
-  for (Field field : {Field::NetPath, Field::LocalDrive, Field::UserName, Field::UserPasswd}) {
-    const auto typed = unstorable_.find({k, field});
+  for (const FieldRow& row : Rows()) {
+    const auto typed = unstorable_.find({k, row.Which});
     if (typed == unstorable_.end()) continue;
     const std::optional<Unit2::UnstorableCharacter> c =
         Unit2::FirstUnstorableCharacter(typed->second);
     if (!c) continue;
-    services_.Boxes->Show(platform::ErrorBox(UnstorableText(k + 1, field, *c).toStdString()));
-    ShowForCorrection(k, field);
+    const QString refusal = Unit2::UnstorableText(k + 1, QString::fromUtf8(row.Caption),
+                                                  row.Which == Field::UserPasswd, *c);
+    services_.Boxes->Show(platform::ErrorBox(refusal.toStdString()));
+    ShowForCorrection(k, row.Which);
     return false;
   }
   return true;
@@ -663,7 +580,7 @@ bool TfrmCNF::PasswordsStorable() {
     if (problem == DefUnit::PasswordProblem::None) continue;
     const QString password = FromSjis(WorkingCopy.UserPasswd[i]);
     services_.Boxes->Show(
-        platform::ErrorBox(PasswordProblemText(k + 1, problem, password).toStdString()));
+        platform::ErrorBox(Unit2::PasswordProblemText(k + 1, problem, password).toStdString()));
     ShowForCorrection(k, Field::UserPasswd);
     return false;
   }

@@ -121,7 +121,19 @@ class TfrmCNF : public QWidget {
   bool OptionsChanged = false;
   bool EditsEnabled = false;
 
+  // Each text field of an entry: the caption of its box (which also names
+  // it in a refusal), where the working copy keeps it, and its box.
+  struct FieldRow {
+    Field Which;
+    const char* Caption;
+    DefUnit::TextArray DefUnit::ConnectionSettings::*Stored;
+    QWidget* (*Box)(const TfrmCNF& dialog);
+  };
+  static const std::array<FieldRow, 4>& Rows();
+  static const FieldRow& Row(Field field);
+
   void CreateControls();
+  void ConnectHandlers();
   void ShowEntry();
   // The entry handlers store into entry k only while an item is selected.
   int EditableEntry() const;

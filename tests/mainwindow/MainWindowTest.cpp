@@ -30,8 +30,8 @@ struct MainFixture {
     p.Services().CommandLine = {"kayoiji", "-f", dir.Write("conf.dat", config)};
     p.CurrentTitle = "Kayoiji";
   }
-  // A handler as its control or timer runs it, by its name.
-  void Invoke(const char* handler) { ASSERT_TRUE(QMetaObject::invokeMethod(&form, handler)); }
+  // A timer's handler as the timer runs it: through its signal.
+  static void Fire(QTimer* timer) { ASSERT_TRUE(QMetaObject::invokeMethod(timer, "timeout")); }
 
   TempDir dir;
   DefUnit::RunningSettings settings;
@@ -101,7 +101,7 @@ TEST(MainWindow, AttemptsShowInTheLabels) {
   MainFixture f(kRunConfig);
   f.form.FormCreate();
   f.p.DefaultAddCode = 67;
-  f.Invoke("Timer1Timer");
+  f.Fire(f.Timer1);
   EXPECT_EQ(f.lblState->text(), "接続先が見つかりません。");
   EXPECT_EQ(f.lblPath->text(), "\\\\srv\\s");
   EXPECT_GE(f.lblState->width(), 100) << "the label grows to its text";
@@ -127,10 +127,10 @@ TEST(MainWindow, SettingsPauseKeepsTheFirstSavedStatesAndResumes) {
   EXPECT_TRUE(f.form.Pause().SavedTimer1Enabled);
   EXPECT_FALSE(f.form.Pause().SavedTimer2Enabled);
 
-  f.Invoke("anmTimerTimer");
+  f.Fire(f.anmTimer);
   EXPECT_TRUE(f.form.Pause().SettingsOpen) << "nothing resumes while the dialog is visible";
   dialog.close();
-  f.Invoke("anmTimerTimer");
+  f.Fire(f.anmTimer);
   EXPECT_FALSE(f.form.Pause().SettingsOpen);
   EXPECT_TRUE(f.Timer1->isActive());
   EXPECT_FALSE(f.Timer2->isActive()) << "the saved state replaces the pass's exit delay";
@@ -171,7 +171,7 @@ TEST(MainWindow, ResumedTimersWaitAFullInterval) {
   auto pauseAndResume = [&] {
     f.sbtConfig->click();
     dialog.hide();
-    f.Invoke("anmTimerTimer");
+    f.Fire(f.anmTimer);
   };
 
   QElapsedTimer clock;
@@ -224,11 +224,11 @@ TEST(MainWindow, AnErrorBoxLeavesTheMainWindowUsable) {
     click(f.btnClose);
     EXPECT_TRUE(f.p.Terminated) << "×";
   };
-  f.Invoke("Timer1Timer");
+  f.Fire(f.Timer1);
   EXPECT_EQ(f.p.Boxes.Shown.size(), 1u);
   EXPECT_EQ(f.p.AddCount(), 1) << "after × no further entry is attempted";
-  f.Invoke("Timer1Timer");
-  f.Invoke("sbtCNTNowClick");
+  f.Fire(f.Timer1);
+  f.sbtCNTNow->click();
   EXPECT_EQ(f.p.AddCount(), 1);
 }
 

@@ -73,4 +73,23 @@ TEST(SjisLimit, CutsAtACharacterBoundary) {
   EXPECT_EQ(validator.validate(over, pos), QValidator::Invalid);
 }
 
+// What the dialog says when the file cannot hold a text: the entry, the
+// field and the character, but of a password only the position.
+TEST(Refusals, NameEntryFieldAndCharacterButAPasswordOnlyByPosition) {
+  const Unit2::UnstorableCharacter emoji{3, QStringLiteral("😀")};
+  const QString text = Unit2::UnstorableText(2, QStringLiteral("ユーザー名"), false, emoji);
+  EXPECT_TRUE(text.startsWith(QStringLiteral("設定項目 2 のユーザー名の文字「😀」(U+1F600) は")))
+      << text.toStdString();
+  const QString password = Unit2::UnstorableText(2, QStringLiteral("パスワード"), true, emoji);
+  EXPECT_TRUE(password.contains(QStringLiteral("パスワードの 3 文字目"))) << password.toStdString();
+  EXPECT_FALSE(password.contains(emoji.Character));
+
+  using DefUnit::PasswordProblem;
+  EXPECT_TRUE(Unit2::PasswordProblemText(4, PasswordProblem::TooLong, QString())
+                  .contains(QStringLiteral("設定項目 4 のパスワードは長すぎる")));
+  // "-" scrambles into a byte that reads back as another.
+  EXPECT_TRUE(Unit2::PasswordProblemText(1, PasswordProblem::UnstoredByte, QStringLiteral("-"))
+                  .contains(QStringLiteral("パスワードの 1 文字目")));
+}
+
 }  // namespace
