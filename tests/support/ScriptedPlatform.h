@@ -13,7 +13,7 @@
 
 #include "connect/ConnectUnit.h"
 #include "platform/Services.h"
-#include "support/TestFiles.h"
+#include "support/RecordingBoxes.h"
 
 namespace testsupport {
 

@@ -1,8 +1,9 @@
-// The About box's tests run offscreen inside the program's own application
-// object, so a failure raised from a handler reaches its error handler.
+// The one main of the widget test programs. They run inside the program's
+// own application object, started as the program starts it (fonts, title),
+// so that a failure raised from a toolkit handler reaches the general error
+// handler, whose boxes are recorded.
 #include <gtest/gtest.h>
 
-#include "AboutServices.h"
 #include "platform/qt/Application.h"
 #include "platform/qt/Fonts.h"
 #include "support/WidgetTests.h"
@@ -12,13 +13,17 @@ platform::Services* services = nullptr;
 testsupport::RecordingBoxes* boxes = nullptr;
 }  // namespace
 
-platform::Services& AboutServices() {
+namespace testsupport {
+
+platform::Services& ProgramServices() {
   return *services;
 }
 
-testsupport::RecordingBoxes& AboutBoxes() {
+RecordingBoxes& ProgramBoxes() {
   return *boxes;
 }
+
+}  // namespace testsupport
 
 int main(int argc, char** argv) {
   testsupport::OffscreenUnlessTold();
