@@ -18,7 +18,6 @@ install(FILES ${CMAKE_BINARY_DIR}/windows/ConfFile.dat DESTINATION .)
 # program's own objects and libraries, its link command, Qt's version and
 # options. Both need the static Qt of scripts/build-qt-windows.sh.
 if(KAYOIJI_QT_PREFIX)
-  find_package(Python3 REQUIRED COMPONENTS Interpreter)
   set(KAYOIJI_QT_NOTES ${KAYOIJI_QT_PREFIX}/kayoiji-notes)
   set(KAYOIJI_COMPONENTS ${PROJECT_SOURCE_DIR}/scripts/windows-components.ini)
   set(licenses_dir ${CMAKE_BINARY_DIR}/windows/licenses)

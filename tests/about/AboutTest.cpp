@@ -7,7 +7,6 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "AboutServices.h"
 #include "RecordingShell.h"
 #include "about/ABOUT.h"
 #include "support/WidgetTests.h"
@@ -15,10 +14,11 @@
 namespace {
 
 using testsupport::Named;
+using testsupport::ProgramServices;
 
 TEST(About, ShowsTheCurrentVersionAndHidesWithClose) {
   RecordingShell shell;
-  TfrmABUT box(AboutServices(), nullptr, &shell);
+  TfrmABUT box(ProgramServices(), nullptr, &shell);
   EXPECT_EQ(box.windowTitle(), "バージョン情報");
   EXPECT_EQ(box.size(), QSize(325, 124));
   EXPECT_FALSE(box.windowFlags() & Qt::WindowCloseButtonHint);
@@ -36,7 +36,7 @@ TEST(About, ShowsTheCurrentVersionAndHidesWithClose) {
 
 TEST(About, TheLinksOpenAsWebPageAndAsMail) {
   RecordingShell shell;
-  TfrmABUT box(AboutServices(), nullptr, &shell);
+  TfrmABUT box(ProgramServices(), nullptr, &shell);
   Named<THTLabel>(box, "HTLabel1")->Click();
   Named<THTLabel>(box, "HTLabel2")->Click();
   ASSERT_EQ(shell.Opened.size(), 2u);
@@ -48,7 +48,7 @@ TEST(About, TheLinksOpenAsWebPageAndAsMail) {
 
 TEST(About, EveryTextFitsItsLabelInsideTheWindow) {
   RecordingShell shell;
-  TfrmABUT box(AboutServices(), nullptr, &shell);
+  TfrmABUT box(ProgramServices(), nullptr, &shell);
   box.show();
   for (QLabel* label : box.findChildren<QLabel*>()) {
     const QString name = label->objectName();
@@ -66,7 +66,7 @@ TEST(About, EveryTextFitsItsLabelInsideTheWindow) {
 TEST(About, TheWindowsFontsResolveToJapaneseFaces) {
   if (!QFontDatabase::families().contains("IPAPGothic")) GTEST_SKIP() << "no IPA fonts";
   RecordingShell shell;
-  TfrmABUT box(AboutServices(), nullptr, &shell);
+  TfrmABUT box(ProgramServices(), nullptr, &shell);
   EXPECT_EQ(QFontInfo(Named<THTLabel>(box, "HTLabel1")->font()).family(), "IPAPGothic");
   EXPECT_EQ(QFontInfo(Named<QLabel>(box, "Label3")->font()).family(), "IPAGothic");
   EXPECT_EQ(QFontInfo(Named<QLabel>(box, "Label3")->font()).pixelSize(), 15);

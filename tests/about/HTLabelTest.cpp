@@ -9,12 +9,16 @@
 #include <QTest>
 #include <memory>
 
-#include "AboutServices.h"
 #include "RecordingShell.h"
 #include "about/HTLabel.h"
 #include "platform/Errors.h"
+#include "support/RecordingBoxes.h"
+#include "support/WidgetTests.h"
 
 namespace {
+
+using testsupport::ProgramBoxes;
+using testsupport::ProgramServices;
 
 TEST(ParseColorText, BuildsAPaletteRelativeColourFromUnmaskedComponents) {
   EXPECT_EQ(THTLabel::ParseColorText("0,0,255"), 0x02FF0000u);
@@ -52,12 +56,12 @@ class HTLabelTest : public ::testing::Test {
     window_.resize(300, 100);
     window_.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window_));
-    AboutBoxes().Shown.clear();
+    ProgramBoxes().Shown.clear();
   }
-  void TearDown() override { AboutBoxes().Shown.clear(); }
+  void TearDown() override { ProgramBoxes().Shown.clear(); }
 
   THTLabel* NewLabel(const QString& caption, int top = 0) {
-    auto* label = new THTLabel(&window_, AboutServices(), &shell_);
+    auto* label = new THTLabel(&window_, ProgramServices(), &shell_);
     label->setText(caption);
     label->setGeometry(10, top, 200, 20);
     label->show();
@@ -165,19 +169,19 @@ TEST_F(HTLabelTest, ABadColourFailsFromClickAndFromPainting) {
   // general error box; nothing unwinds into the toolkit.
   QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(5, 5));
   label->OpenItem()->trigger();
-  ASSERT_EQ(AboutBoxes().Shown.size(), 2u);
-  for (const platform::Box& box : AboutBoxes().Shown) {
+  ASSERT_EQ(ProgramBoxes().Shown.size(), 2u);
+  for (const platform::Box& box : ProgramBoxes().Shown) {
     EXPECT_EQ(box.Kind, platform::BoxKind::Error);
     EXPECT_EQ(box.Title, "Kayoiji");
   }
   EXPECT_TRUE(shell_.Opened.empty());
-  AboutBoxes().Shown.clear();
+  ProgramBoxes().Shown.clear();
 
   // From painting, the failure reaches the program's error handler.
   shell_.Settings.Normal = "0,0,blue";
   THTLabel* painted = NewLabel("http://www.example.com/", 30);
   painted->repaint();
-  const auto& boxes = AboutBoxes().Shown;
+  const auto& boxes = ProgramBoxes().Shown;
   ASSERT_FALSE(boxes.empty());
   EXPECT_EQ(boxes.back().Text, "'blue' は整数ではありません.");
   EXPECT_EQ(boxes.back().Title, "Kayoiji");

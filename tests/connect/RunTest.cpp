@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "connect/ConnectUnit.h"
+#include "support/FakeTimer.h"
 #include "support/ScriptedPlatform.h"
 
 using namespace Connection;

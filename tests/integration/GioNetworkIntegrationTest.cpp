@@ -179,19 +179,4 @@ TEST_F(SmbShare, SilentHost) {
   ::close(s);
 }
 
-// Run by its own ctest entry with the session bus address pointing nowhere:
-// GIO then has no GVfs, which must be reported, not hung on.
-TEST(NoSessionBus, ReportsNoNetwork) {
-  if (Env("KAYOIJI_TEST_EXPECT_NO_BUS") != "1") GTEST_SKIP() << "needs a process without a bus";
-  testsupport::TempDir scratch;
-  GioNetwork net((scratch.Path() / "drives").string());
-  NetResource request;
-  request.LocalName = "Z:";
-  request.RemoteName = "\\\\127.0.0.1@4450\\data";
-  EXPECT_EQ(net.AddConnection(request, "secret", "user", 0), code::NoNetwork);
-  EXPECT_FALSE(fs::exists(fs::symlink_status(scratch.Path() / "drives" / "Z")));
-  EXPECT_EQ(net.CancelConnection("Z:", 0, true), code::NotConnected);
-  EXPECT_EQ(net.ProbeOpen("\\\\127.0.0.1@4450\\data\\*.*", 63), 0);
-}
-
 }  // namespace

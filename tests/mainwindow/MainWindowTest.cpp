@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -307,11 +306,4 @@ TEST(MainWindow, CloseAndMinimiseGoToTheApplication) {
   EXPECT_EQ(f.p.Log.back(), "minimize");
   f.btnClose->click();
   EXPECT_TRUE(f.p.Terminated);
-}
-
-int main(int argc, char** argv) {
-  testsupport::OffscreenUnlessTold();
-  QApplication app(argc, argv);
-  testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
 }

@@ -1,7 +1,6 @@
 // The window-shape region: the block reader, the picture control and the data
 // carrier, and the committed artwork they are built with.
 #include <gtest/gtest.h>
-#include <QApplication>
 #include <QBuffer>
 #include <QImage>
 #include <QWidget>
@@ -411,11 +410,4 @@ TEST(FileIn, WriteDataStoresTheFileOrACountOfZero) {
   carrier.WriteData(missing);
   EXPECT_EQ(missing.data(), QByteArray(4, '\0'));
   EXPECT_TRUE(carrier.DataStream.data().isEmpty());
-}
-
-int main(int argc, char** argv) {
-  testsupport::OffscreenUnlessTold();
-  QApplication app(argc, argv);
-  testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
 }

@@ -1,7 +1,7 @@
 add_executable(mainwindow_tests MainWindowTest.cpp)
 target_link_libraries(mainwindow_tests PRIVATE kayoiji_mainwindow kayoiji_shape kayoiji_platform_qt
-                                               kayoiji_scripted kayoiji_testsupport Qt6::Test
-                                               GTest::gtest)
+                                               kayoiji_scripted kayoiji_widget_test_main
+                                               Qt6::Test)
 kayoiji_discover_tests(mainwindow_tests PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
 
 # The real program, end to end: with nothing to connect and no exit delay it

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "platform/Errors.h"
+#include "support/RecordingBoxes.h"
 #include "support/TestFiles.h"
 
 using namespace DefUnit;

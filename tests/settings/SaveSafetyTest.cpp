@@ -13,6 +13,7 @@
 #include "platform/Errors.h"
 #include "platform/FileIO.h"
 #include "settings/DefUnit.h"
+#include "support/RecordingBoxes.h"
 #include "support/TestFiles.h"
 
 #ifdef _WIN32

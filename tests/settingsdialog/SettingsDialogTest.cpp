@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "DialogFixture.h"
+#include "support/RecordingBoxes.h"
 
 namespace dialogtest {
 namespace {

@@ -13,7 +13,7 @@
 
 #include "connect/ConnectUnit.h"
 #include "platform/Services.h"
-#include "support/TestFiles.h"
+#include "support/RecordingBoxes.h"
 
 namespace testsupport {
 
@@ -82,20 +82,6 @@ class ScriptedPlatform : public platform::NetworkService,
  private:
   platform::Services services_;
   int pumpDepth_ = 0;
-};
-
-// A timer that only remembers what it was told.
-class FakeTimer : public Connection::RunTimer {
- public:
-  bool Enabled() const override { return enabled; }
-  void SetEnabled(bool e) override {
-    if (e && !enabled) ++starts;
-    enabled = e;
-  }
-  void SetInterval(std::uint32_t ms) override { interval = ms; }
-  bool enabled = false;
-  std::uint32_t interval = 0;
-  int starts = 0;  // how often a full interval was started
 };
 
 }  // namespace testsupport

@@ -55,13 +55,4 @@ std::string ReadBytes(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-platform::BoxAnswer RecordingBoxes::Show(const platform::Box& box) {
-  Shown.push_back(box);
-  if (WhileOpen) WhileOpen(box);
-  if (Answers.empty()) return platform::BoxAnswer::Ok;
-  const platform::BoxAnswer a = Answers.front();
-  Answers.pop_front();
-  return a;
-}
-
 }  // namespace testsupport

@@ -1,13 +1,9 @@
-// Scratch files for tests and the message-box double.
+// Scratch files for tests.
 #pragma once
 
-#include <deque>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
-
-#include "platform/Services.h"
 
 namespace testsupport {
 
@@ -29,16 +25,5 @@ class TempDir {
 };
 
 std::string ReadBytes(const std::string& path);
-
-// The message-box double every test uses: records each box, runs
-// WhileOpen while it stands "open" (its nested loop), then answers with the
-// next queued answer, OK when none is queued. No box ever waits on a user.
-class RecordingBoxes : public platform::MessageBoxes {
- public:
-  platform::BoxAnswer Show(const platform::Box& box) override;
-  std::vector<platform::Box> Shown;
-  std::deque<platform::BoxAnswer> Answers;
-  std::function<void(const platform::Box&)> WhileOpen;
-};
 
 }  // namespace testsupport

@@ -1,4 +1,5 @@
-// What the widget test programs share: the platform they run on and
+// What the widget test programs share: the platform they run on, the
+// program's own services their main starts the application object with, and
 // reaching a window's controls by their names.
 #pragma once
 
@@ -6,6 +7,9 @@
 #include <QObject>
 #include <QString>
 #include <QtGlobal>
+
+#include "platform/Services.h"
+#include "support/RecordingBoxes.h"
 
 namespace testsupport {
 
@@ -15,6 +19,11 @@ namespace testsupport {
 inline void OffscreenUnlessTold() {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
 }
+
+// The services the application object was made with: its general error
+// handler shows failures through ProgramBoxes().
+platform::Services& ProgramServices();
+RecordingBoxes& ProgramBoxes();
 
 // The control of `window` named `name`; a test fails when there is none.
 template <class T>

@@ -15,6 +15,7 @@
 #include "platform/Codec.h"
 #include "platform/Errors.h"
 #include "settings/DefUnit.h"
+#include "support/RecordingBoxes.h"
 #include "support/TestFiles.h"
 
 using platform::SjisToUtf8;
