@@ -21,6 +21,10 @@ unsigned long ProcessId() {
 
 using namespace fileio;
 
+char FolderSeparator() {
+  return '\\';
+}
+
 namespace {
 
 // Which Windows error codes (GetLastError) stand for the failures a
