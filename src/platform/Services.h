@@ -63,8 +63,8 @@ struct NetResource {
   std::string RemoteName;
 };
 
-// Windows error codes the engine and the backends share, by their Windows
-// names: the one place that spells out their numbers.
+// Windows error codes the engine and the backends share: the one place that
+// spells out their numbers.
 namespace code {
 constexpr std::uint32_t NoError = 0;
 constexpr std::uint32_t AccessDenied = 5;
