@@ -5,7 +5,7 @@
 #include <QWidget>
 
 #include "about/HTLabel.h"
-#include "about/LinkShell.h"
+#include "platform/LinkShell.h"
 #include "platform/Services.h"
 
 class QLabel;

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "about/LinkShell.h"
+#include "platform/LinkShell.h"
 #include "platform/Services.h"
 
 class QAction;

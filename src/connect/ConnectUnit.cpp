@@ -15,57 +15,58 @@ constexpr std::uint32_t kProbeAttributeMask = 63;  // every kind of entry
 }
 
 std::string ConnectErrorMessage(std::uint32_t code) {
+  namespace c = platform::code;
   switch (code) {
-    case 0:
+    case c::NoError:
       return "";
-    case 5:
+    case c::AccessDenied:
       return "アクセスが拒否されました。";
-    case 66:
+    case c::BadDevType:
       return "デバイスタイプが一致しません。";
-    case 67:
+    case c::BadNetName:
       return "接続先が見つかりません。";
-    case 85:
+    case c::AlreadyAssigned:
       return "既に接続されています。";
-    case 86:
+    case c::InvalidPassword:
       return "パスワードエラーです。";
-    case 170:
+    case c::Busy:
       return "接続先、ないし経路がBusyです。";
-    case 1200:
+    case c::BadDevice:
       return "ローカルドライブ名が不正です。";
-    case 1202:
+    case c::DeviceAlreadyRemembered:
       return "既に別名で接続されているようです。";
-    case 1203:
+    case c::NoNetOrBadPath:
       return "ネットワーク接続が開始出来ないか、接続先が見つかりません。";
-    case 1204:
+    case c::BadProvider:
       return "接続先と値が一致しません。";
-    case 1205:
+    case c::CannotOpenProfile:
       return "ユーザー情報をオープン出来ませでした。";
-    case 1206:
+    case c::BadProfile:
       return "ユーザー情報が不正です。";
-    case 1208:
+    case c::ExtendedError:
       return "ネットワークエラーです。";
-    case 1222:
+    case c::NoNetwork:
       return "ネットワーク接続が出来ません。";
-    case 1223:
+    case c::Cancelled:
       return "接続は取り消されました。";
     // What current systems answer most often, beyond the codes above.
-    case platform::code::BadNetPath:
+    case c::BadNetPath:
       return "サーバーが見つかりません。名前とネットワークを確認してください。";
-    case platform::code::NetNameDeleted:
+    case c::NetNameDeleted:
       return "サーバーとの接続が切れました。ネットワークを確認してください。";
-    case platform::code::CredentialConflict:
+    case c::CredentialConflict:
       return "このサーバーには別のユーザー名で接続済みです。その接続を切断してください。";
-    case platform::code::NoLogonServers:
+    case c::NoLogonServers:
       return "ログオンサーバーがありません。ネットワークを確認してください。";
-    case platform::code::LogonFailure:
+    case c::LogonFailure:
       return "ユーザー名かパスワードが違います。";
-    case platform::code::PasswordExpired:
+    case c::PasswordExpired:
       return "パスワードの期限が切れています。パスワードを変更してください。";
-    case platform::code::AccountDisabled:
+    case c::AccountDisabled:
       return "アカウントが無効です。管理者に連絡してください。";
-    case platform::code::PasswordMustChange:
+    case c::PasswordMustChange:
       return "パスワードを変更してからログオンしてください。";
-    case platform::code::AccountLockedOut:
+    case c::AccountLockedOut:
       return "アカウントがロックされています。管理者に連絡してください。";
     default:
       return "原因不明なエラーが発生しました。";
@@ -248,7 +249,7 @@ void ConnectionRun::TickPass() {
       countdown = -1;
     } else if (countdown == 0) {
       const std::uint32_t code = Attempt(i);
-      if (code != 0) {
+      if (code != platform::code::NoError) {
         std::int32_t& errors = settings_.ErrorCount[static_cast<std::size_t>(i)];
         ++errors;
         if (!GivenUp(errors, settings_.MaxError[static_cast<std::size_t>(i)], code)) {

@@ -50,10 +50,7 @@ void TFormRgn::LoadRegionData(QIODevice& Stream) {
 void TFormRgn::PlaceRegion(QIODevice& Stream, int X, int Y) {
   LoadRegionData(Stream);
   if (!regionHandle_) throw platform::Exception(RegionData::kBoxFailed);
-  const RegionData::Rect box = regionHandle_->BoundingBox();
-  if (!regionHandle_->Offset(std::int64_t{X} - box.left, std::int64_t{Y} - box.top)) {
-    throw platform::Exception(RegionData::kMoveFailed);
-  }
+  if (!regionHandle_->MoveTo(X, Y)) throw platform::Exception(RegionData::kMoveFailed);
 }
 
 void TFormRgn::ApplyRegion() {

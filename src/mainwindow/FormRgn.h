@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "mainwindow/RegionData.h"
+#include "region/RegionData.h"
 
 class QIODevice;
 class TfileIN;

@@ -35,10 +35,6 @@ EConvertError NotAnInteger(const std::string& sjisText);
 // The input/output failure for a C library error number, with the message
 // a Japanese desktop shows for it; "I/O エラー (%d)" for the uncommon ones.
 EInOutError InOutErrorFromErrno(int err);
-#ifdef _WIN32
-// The same for a Windows error code (GetLastError).
-EInOutError InOutErrorFromWin32(unsigned long err);
-#endif
 
 // The message of a failure as the user reads it: the program's own failures
 // carry Japanese messages; a library's (out of memory, a failed standard

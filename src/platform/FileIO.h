@@ -7,6 +7,10 @@
 
 namespace platform {
 
+// The system's own separator of folders in a path: what its file dialogs
+// write between them.
+char FolderSeparator();
+
 // True when `path` is not empty and names a regular file that opens for
 // reading. Folders, pipes and devices are not configuration files: opening a
 // pipe would wait for a writer, and a device may never end.

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <span>
 #include <string>
 
 #include "platform/Errors.h"
@@ -17,6 +18,18 @@ bool IsSeparator(char c);
 unsigned long ProcessId();
 
 EInOutError EmptyName();
+
+// The failures a Japanese desktop names in its own words, and which of a
+// system's error codes stand for each (errno in Errors.cpp, the Win32 file
+// access's own).
+enum class IoProblem { AccessDenied, DiskFull, PathNotFound, BadName, TooManyOpenFiles };
+struct IoProblemCode {
+  long Code;
+  IoProblem Problem;
+};
+// The failure for `code` with the message of its problem in `problems`;
+// "I/O エラー (code)" for a code they do not list.
+EInOutError InOutError(long code, std::span<const IoProblemCode> problems);
 
 // Where the name of the file starts in `path`: what comes before is its
 // folder, with its separator, or nothing for the current folder.

@@ -63,29 +63,39 @@ struct NetResource {
   std::string RemoteName;
 };
 
-// Windows error codes the engine and the backends share.
+// Windows error codes the engine and the backends share: the one place that
+// spells out their numbers.
 namespace code {
 constexpr std::uint32_t NoError = 0;
 constexpr std::uint32_t AccessDenied = 5;
-constexpr std::uint32_t BadNetPath = 53;      // ERROR_BAD_NETPATH: no such server
-constexpr std::uint32_t NetNameDeleted = 64;  // ERROR_NETNAME_DELETED: connection lost
+constexpr std::uint32_t BadNetPath = 53;          // ERROR_BAD_NETPATH: no such server
+constexpr std::uint32_t UnexpectedNetError = 59;  // ERROR_UNEXP_NET_ERR
+constexpr std::uint32_t NetNameDeleted = 64;      // ERROR_NETNAME_DELETED: connection lost
+constexpr std::uint32_t BadDevType = 66;
 constexpr std::uint32_t BadNetName = 67;
 constexpr std::uint32_t AlreadyAssigned = 85;
 constexpr std::uint32_t InvalidPassword = 86;
+constexpr std::uint32_t Busy = 170;
 constexpr std::uint32_t BadDevice = 1200;
-constexpr std::uint32_t NotConnected = 2250;
+constexpr std::uint32_t DeviceAlreadyRemembered = 1202;
 constexpr std::uint32_t NoNetOrBadPath = 1203;
-constexpr std::uint32_t NoNetwork = 1222;
-constexpr std::uint32_t Cancelled = 1223;
+constexpr std::uint32_t BadProvider = 1204;
+constexpr std::uint32_t CannotOpenProfile = 1205;
+constexpr std::uint32_t BadProfile = 1206;
+constexpr std::uint32_t ExtendedError = 1208;
 // ERROR_SESSION_CREDENTIAL_CONFLICT: the server is already connected under
 // another user name.
 constexpr std::uint32_t CredentialConflict = 1219;
+constexpr std::uint32_t NoNetwork = 1222;
+constexpr std::uint32_t Cancelled = 1223;
 constexpr std::uint32_t NoLogonServers = 1311;
 constexpr std::uint32_t LogonFailure = 1326;  // wrong user name or password
 constexpr std::uint32_t PasswordExpired = 1330;
 constexpr std::uint32_t AccountDisabled = 1331;
 constexpr std::uint32_t PasswordMustChange = 1907;
 constexpr std::uint32_t AccountLockedOut = 1909;
+constexpr std::uint32_t NotConnected = 2250;
+constexpr std::uint32_t OpenFiles = 2401;  // ERROR_OPEN_FILES: in use, not disconnected
 }  // namespace code
 
 // The platform's network-connection calls with the Windows contract.

@@ -3,19 +3,16 @@
 #include <limits>
 
 #include "platform/Codec.h"
+#include "platform/FileIO.h"
 #include "settings/DefUnit.h"
 
 namespace Unit2 {
 
 namespace {
 
+// Paths from the file dialog use the system's own separator too.
 bool IsSeparator(QChar c) {
-#ifdef _WIN32
-  return c == u'\\';
-#else
-  // Paths from the file dialog use the system's own separator here.
-  return c == u'\\' || c == u'/';
-#endif
+  return c == u'\\' || c == QLatin1Char(platform::FolderSeparator());
 }
 
 bool IsDelimiter(QChar c) {

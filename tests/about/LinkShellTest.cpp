@@ -6,7 +6,7 @@
 #include <QUrl>
 #include <map>
 
-#include "about/LinkShell.h"
+#include "platform/LinkShell.h"
 
 namespace {
 

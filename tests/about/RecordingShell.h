@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "about/LinkShell.h"
+#include "platform/LinkShell.h"
 
 class RecordingShell : public about::LinkShell {
  public:

@@ -5,6 +5,7 @@
 #include "support/ScriptedPlatform.h"
 
 using namespace Connection;
+namespace code = platform::code;
 using testing::ElementsAre;
 using testsupport::ScriptedPlatform;
 
@@ -38,7 +39,7 @@ TEST(ConnectEntry, SuccessRunsTheStepsInOrderAndShowsNoBox) {
 
 TEST(ConnectEntry, FailureShowsTheBoxBeforeTheTitleAndLabelsChange) {
   Fixture f;
-  f.p.DefaultAddCode = 86;
+  f.p.DefaultAddCode = code::InvalidPassword;
   EXPECT_EQ(f.Connect(), -1);
   ASSERT_EQ(f.p.Boxes.Shown.size(), 1u);
   EXPECT_EQ(f.p.Boxes.Shown[0].Title, "エラー");
@@ -52,7 +53,7 @@ TEST(ConnectEntry, FailureShowsTheBoxBeforeTheTitleAndLabelsChange) {
 
 TEST(ConnectEntry, TheTickIsReadOnceAtTheStart) {
   Fixture f;
-  f.p.DefaultAddCode = 67;
+  f.p.DefaultAddCode = code::BadNetName;
   f.p.Ticked = true;
   // Clearing the box during the attempt does not bring the box back.
   f.p.DuringAdd = [&] { f.p.Ticked = false; };
@@ -61,7 +62,7 @@ TEST(ConnectEntry, TheTickIsReadOnceAtTheStart) {
   EXPECT_EQ(f.p.StateText, "接続先が見つかりません。");
 
   Fixture g;
-  g.p.DefaultAddCode = 67;
+  g.p.DefaultAddCode = code::BadNetName;
   g.p.DuringAdd = [&] { g.p.Ticked = true; };
   g.Connect();
   EXPECT_EQ(g.p.Boxes.Shown.size(), 1u);
@@ -87,10 +88,10 @@ TEST(ConnectEntry, TrailingBackslashLosesOneByteInTheStoredPath) {
 }
 
 TEST(ConnectEntry, ShiftIsHeldAroundTheCallOnlyWhenAsked) {
-  for (std::uint32_t code : {0u, 1203u}) {
+  for (std::uint32_t result : {code::NoError, code::NoNetOrBadPath}) {
     Fixture f;
     f.settings.HoldShiftKey = true;
-    f.p.DefaultAddCode = code;
+    f.p.DefaultAddCode = result;
     f.p.ProbeHandle = 0;
     f.Connect();
     std::vector<std::string> tail;
@@ -102,8 +103,8 @@ TEST(ConnectEntry, ShiftIsHeldAroundTheCallOnlyWhenAsked) {
     }
     std::vector<std::string> expected = {"pump",   "pump",   "pump", "pump",
                                          "key 16", "add Z:", "pump", "key 16"};
-    if (code != 0) expected.push_back("box");
-    EXPECT_EQ(tail, expected) << code;
+    if (result != code::NoError) expected.push_back("box");
+    EXPECT_EQ(tail, expected) << result;
     EXPECT_EQ(std::count(f.p.Log.begin(), f.p.Log.end(), "key 16 0 0 0"), 1);
     EXPECT_EQ(std::count(f.p.Log.begin(), f.p.Log.end(), "key 16 0 2 0"), 1);
     EXPECT_EQ(std::count(f.p.Log.begin(), f.p.Log.end(), "probe-close 1"), 0)

@@ -5,6 +5,7 @@
 #include "support/ScriptedPlatform.h"
 
 using namespace Connection;
+namespace code = platform::code;
 using testsupport::FakeTimer;
 using testsupport::ScriptedPlatform;
 
@@ -74,7 +75,7 @@ TEST(ConnectionRun, ExitIntervalIsClamped) {
 TEST(ConnectionRun, FailingEntryIsTriedMaxErrorTimesThenTheRunEnds) {
   RunFixture f(1);
   f.SetEntry(0, 2, 3);
-  f.p.DefaultAddCode = 1203;
+  f.p.DefaultAddCode = code::NoNetOrBadPath;
   f.p.Ticked = true;
   f.run.Prepare();
   std::vector<int> attemptTicks;
@@ -125,7 +126,7 @@ TEST(ConnectionRun, MaxErrorZeroOrOneGivesOneAttempt) {
   for (std::int32_t maxError : {-2, 0, 1}) {
     RunFixture f(1);
     f.SetEntry(0, 0, maxError);
-    f.p.DefaultAddCode = 67;
+    f.p.DefaultAddCode = code::BadNetName;
     f.p.Ticked = true;
     f.run.Prepare();
     f.TicksUntilEnd(10);
@@ -139,7 +140,7 @@ TEST(ConnectionRun, ConnectNowAttemptsEveryEntryAndStartsTheExitDelayOnce) {
   f.SetEntry(0, 5, 1);
   f.SetEntry(1, -1, 1);
   f.SetEntry(2, 0, 1);
-  f.p.AddCodes = {0, 85, 0};
+  f.p.AddCodes = {code::NoError, code::AlreadyAssigned, code::NoError};
   f.p.Ticked = true;
   f.run.Prepare();
   f.run.ConnectNow();
@@ -201,7 +202,8 @@ TEST(ConnectionRun, TheEndOfTheRunNamesTheEntriesItGaveUpOn) {
   RunFixture all(2);
   all.SetEntry(0, 0, 0);
   all.SetEntry(1, 0, 3);
-  all.p.AddCodes = {0, 1203, 0};  // entry 1 connects on its second attempt
+  // Entry 1 connects on its second attempt.
+  all.p.AddCodes = {code::NoError, code::NoNetOrBadPath, code::NoError};
   all.run.Prepare();
   EXPECT_GT(all.TicksUntilEnd(10), 0);
   EXPECT_TRUE(all.p.Notices.empty());
@@ -211,7 +213,7 @@ TEST(ConnectionRun, TheEndOfTheRunNamesTheEntriesItGaveUpOn) {
   f.SetEntry(1, 0, 1);   // connects
   f.SetEntry(2, -1, 1);  // takes no part
   f.SetEntry(3, 0, 0);   // fails once: given up
-  f.p.AddCodes = {1203, 0, 86, 67};
+  f.p.AddCodes = {code::NoNetOrBadPath, code::NoError, code::InvalidPassword, code::BadNetName};
   f.p.Ticked = true;
   f.run.Prepare();
   // Tick 1 attempts entries 0, 1 and 3, tick 2 entry 0 again, tick 3 ends.
@@ -230,7 +232,7 @@ TEST(ConnectionRun, AnEntryTheButtonConnectedAfterTheRunGaveUpIsNotNamed) {
   f.SetEntry(0, 0, 1);
   f.SetEntry(1, 3, 1);  // keeps the run going after entry 0 gave up
   f.p.Ticked = true;
-  f.p.AddCodes = {1203, 0, 0};
+  f.p.AddCodes = {code::NoNetOrBadPath, code::NoError, code::NoError};
   f.run.Prepare();
   f.run.Tick();        // entry 0 gives up
   f.run.ConnectNow();  // connects both
@@ -242,28 +244,30 @@ TEST(ConnectionRun, AnEntryTheButtonConnectedAfterTheRunGaveUpIsNotNamed) {
 // domain locks the account after a few: the entry is given up at once and
 // named at the end. A server that does not answer is still retried.
 TEST(ConnectionRun, RefusedCredentialsAreTriedOnceOtherFailuresUpToMaxError) {
-  for (std::uint32_t code : {86u, 1326u, 1907u, 1909u, 1330u, 1331u, 1219u}) {
+  for (std::uint32_t refused :
+       {code::InvalidPassword, code::LogonFailure, code::PasswordMustChange, code::AccountLockedOut,
+        code::PasswordExpired, code::AccountDisabled, code::CredentialConflict}) {
     RunFixture f(2);
     f.SetEntry(0, 0, 5);
     f.SetEntry(1, 1, 5);
-    f.p.AddCodes = {code, 0};
+    f.p.AddCodes = {refused, code::NoError};
     f.p.Ticked = true;
     f.run.Prepare();
-    EXPECT_GT(f.TicksUntilEnd(30), 0) << code;
-    EXPECT_EQ(f.p.AddCount(), 2) << code << ": one attempt each";
-    ASSERT_EQ(f.p.Notices.size(), 1u) << code;
-    ASSERT_EQ(f.p.Notices[0].size(), 1u) << code;
-    EXPECT_EQ(f.p.Notices[0][0].Message, ConnectErrorMessage(code));
+    EXPECT_GT(f.TicksUntilEnd(30), 0) << refused;
+    EXPECT_EQ(f.p.AddCount(), 2) << refused << ": one attempt each";
+    ASSERT_EQ(f.p.Notices.size(), 1u) << refused;
+    ASSERT_EQ(f.p.Notices[0].size(), 1u) << refused;
+    EXPECT_EQ(f.p.Notices[0][0].Message, ConnectErrorMessage(refused));
   }
   RunFixture unreachable(1);
   unreachable.SetEntry(0, 0, 5);
-  unreachable.p.DefaultAddCode = 1203;
+  unreachable.p.DefaultAddCode = code::NoNetOrBadPath;
   unreachable.p.Ticked = true;
   unreachable.run.Prepare();
   EXPECT_GT(unreachable.TicksUntilEnd(30), 0);
   EXPECT_EQ(unreachable.p.AddCount(), 5);
-  EXPECT_FALSE(GivenUp(1, 5, 1203));
-  EXPECT_FALSE(GivenUp(9, 5, 0)) << "a connected entry has not given up";
+  EXPECT_FALSE(GivenUp(1, 5, code::NoNetOrBadPath));
+  EXPECT_FALSE(GivenUp(9, 5, code::NoError)) << "a connected entry has not given up";
 }
 
 // Whatever a pass throws reaches the caller (the general error handler);

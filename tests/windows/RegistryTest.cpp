@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "about/LinkShell.h"
+#include "platform/LinkShell.h"
 
 namespace {
 

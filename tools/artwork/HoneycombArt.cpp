@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "mainwindow/RegionData.h"
+#include "region/RegionData.h"
 
 namespace {
 

@@ -10,11 +10,6 @@
 namespace platform::gio {
 
 namespace {
-// Windows codes the shared constants do not name.
-constexpr std::uint32_t kUnexpectedNetError = 59;  // ERROR_UNEXP_NET_ERR
-constexpr std::uint32_t kBusy = 170;               // ERROR_BUSY
-constexpr std::uint32_t kOpenFiles = 2401;         // ERROR_OPEN_FILES
-
 // The system errors a failed SMB mount ends with.
 constexpr struct {
   int Errno;
@@ -41,7 +36,7 @@ std::uint32_t CodeFromMessage(const char* message) {
       return e.Code;
     }
   }
-  return kUnexpectedNetError;
+  return code::UnexpectedNetError;
 }
 
 std::uint32_t IoErrorCode(const GError* error, const CallFacts& facts) {
@@ -73,13 +68,13 @@ std::uint32_t IoErrorCode(const GError* error, const CallFacts& facts) {
     case G_IO_ERROR_FAILED_HANDLED:
       return code::Cancelled;
     case G_IO_ERROR_BUSY:
-      return facts.Unmounting ? kOpenFiles : kBusy;
+      return facts.Unmounting ? code::OpenFiles : code::Busy;
     case G_IO_ERROR_NOT_MOUNTED:
       return code::NotConnected;
     case G_IO_ERROR_FAILED:
-      return error->message != nullptr ? CodeFromMessage(error->message) : kUnexpectedNetError;
+      return error->message != nullptr ? CodeFromMessage(error->message) : code::UnexpectedNetError;
     default:
-      return kUnexpectedNetError;
+      return code::UnexpectedNetError;
   }
 }
 }  // namespace
@@ -89,7 +84,7 @@ std::uint32_t WindowsCodeForErrno(int error) {
   for (const auto& e : kSystemErrors) {
     if (e.Errno == error) return e.Code;
   }
-  return kUnexpectedNetError;
+  return code::UnexpectedNetError;
 }
 
 std::uint32_t WindowsCodeFor(const GError* error, const CallFacts& facts) {
@@ -102,7 +97,7 @@ std::uint32_t WindowsCodeFor(const GError* error, const CallFacts& facts) {
   if (error->domain == G_RESOLVER_ERROR) {
     return error->code == G_RESOLVER_ERROR_NOT_FOUND ? code::BadNetPath : code::NoNetOrBadPath;
   }
-  return kUnexpectedNetError;
+  return code::UnexpectedNetError;
 }
 
 }  // namespace platform::gio

@@ -28,6 +28,10 @@ unsigned long ProcessId() {
 
 using namespace fileio;
 
+char FolderSeparator() {
+  return '/';
+}
+
 namespace {
 
 constexpr int kMaxLinkHops = 40;  // as the kernel allows

@@ -21,7 +21,30 @@ unsigned long ProcessId() {
 
 using namespace fileio;
 
+char FolderSeparator() {
+  return '\\';
+}
+
 namespace {
+
+// Which Windows error codes (GetLastError) stand for the failures a
+// Japanese desktop names in its own words.
+constexpr IoProblemCode kWin32Problems[] = {
+    {ERROR_ACCESS_DENIED, IoProblem::AccessDenied},
+    {ERROR_WRITE_PROTECT, IoProblem::AccessDenied},
+    {ERROR_SHARING_VIOLATION, IoProblem::AccessDenied},
+    {ERROR_DISK_FULL, IoProblem::DiskFull},
+    {ERROR_HANDLE_DISK_FULL, IoProblem::DiskFull},
+    {ERROR_FILE_NOT_FOUND, IoProblem::PathNotFound},
+    {ERROR_PATH_NOT_FOUND, IoProblem::PathNotFound},
+    {ERROR_FILENAME_EXCED_RANGE, IoProblem::PathNotFound},
+    {ERROR_INVALID_NAME, IoProblem::BadName},
+    {ERROR_TOO_MANY_OPEN_FILES, IoProblem::TooManyOpenFiles},
+};
+
+EInOutError InOutErrorFromWin32(DWORD err) {
+  return InOutError(static_cast<long>(err), kWin32Problems);
+}
 
 HANDLE OpenRegularForReading(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());

@@ -1,4 +1,4 @@
-#include "about/LinkShell.h"
+#include "platform/LinkShell.h"
 
 namespace about {
 

@@ -50,6 +50,9 @@ class Region {
   // Moves the region by (dx, dy). Returns false and leaves it where it was
   // when a coordinate would leave the limit.
   bool Offset(std::int64_t dx, std::int64_t dy);
+  // Moves the region so that its bounding box starts at (x, y); false as
+  // Offset.
+  bool MoveTo(std::int64_t x, std::int64_t y);
 
   bool Contains(std::int32_t x, std::int32_t y) const;
 

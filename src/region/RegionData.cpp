@@ -1,4 +1,4 @@
-#include "mainwindow/RegionData.h"
+#include "region/RegionData.h"
 
 #include <algorithm>
 #include <utility>
@@ -87,6 +87,10 @@ bool Region::Offset(std::int64_t dx, std::int64_t dy) {
   for (Rect& r : rects_) r = {r.left + x, r.top + y, r.right + x, r.bottom + y};
   box_ = {box_.left + x, box_.top + y, box_.right + x, box_.bottom + y};
   return true;
+}
+
+bool Region::MoveTo(std::int64_t x, std::int64_t y) {
+  return Offset(x - box_.left, y - box_.top);
 }
 
 bool Region::Contains(std::int32_t x, std::int32_t y) const {

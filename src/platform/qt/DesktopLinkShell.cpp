@@ -4,7 +4,7 @@
 #include <QString>
 #include <QUrl>
 
-#include "about/LinkShell.h"
+#include "platform/LinkShell.h"
 
 namespace about {
 

@@ -1,6 +1,6 @@
 // Links on Windows: the browser's link colours from the registry, web
 // addresses through the shell, then the registered programs.
-#include "about/LinkShell.h"
+#include "platform/LinkShell.h"
 #include "platform/windows/Win32Shell.h"
 
 namespace about {
