@@ -36,21 +36,13 @@ qt_version=${qt_version%%-*}
 # built for size: every PC of an office starts Kayoiji.exe at each log-in.
 # Qt's static build already compiles each function into a section of its
 # own and the link drops the unused ones (its gc_binaries feature); -Os
-# (optimize_size) comes on top, and link-time optimisation: the libraries
-# hold only the compiler's intermediate code (no machine code beside it,
-# which would double the build), so the link of a Qt program compiles what
-# it uses of Qt in one piece, smaller than function by function. Only
-# Kayoiji.exe and the start benchmark's minimal program link Qt; the
-# archives are indexed with the compiler's own ar, which reads that code.
+# (optimize_size) comes on top. Link-time optimisation stays off: the static
+# libraries would hold compiler IR and every link of a Qt program, tests
+# included, would compile Qt anew.
 options=(
   -DBUILD_SHARED_LIBS=OFF
   -DCMAKE_BUILD_TYPE=Release
   -DFEATURE_optimize_size=ON
-  "-DCMAKE_C_FLAGS=-flto -fno-fat-lto-objects"
-  "-DCMAKE_CXX_FLAGS=-flto -fno-fat-lto-objects"
-  -DCMAKE_AR=/usr/bin/x86_64-w64-mingw32-gcc-ar-posix
-  -DCMAKE_RANLIB=/usr/bin/x86_64-w64-mingw32-gcc-ranlib-posix
-  -DCMAKE_NM=/usr/bin/x86_64-w64-mingw32-gcc-nm-posix
   -DQT_BUILD_EXAMPLES=OFF
   -DQT_BUILD_TESTS=OFF
   -DQT_BUILD_BENCHMARKS=OFF
@@ -115,27 +107,6 @@ options=(
   -DFEATURE_syntaxhighlighter=OFF
   -DFEATURE_columnview=OFF
   -DFEATURE_splashscreen=OFF
-  # No window has docks, a graphics scene, or a widget scrolled by touch
-  # gestures. (Main windows and tool bars stay: Qt 6.4's Widgets needs the
-  # tool bar's header to compile.)
-  -DFEATURE_dockwidget=OFF
-  -DFEATURE_graphicsview=OFF
-  -DFEATURE_gestures=OFF
-  -DFEATURE_scroller=OFF
-  # The Windows styles only: no style sheets (the password field's "*" comes
-  # from a proxy style) and no Fusion, which is only chosen by name.
-  -DFEATURE_style_stylesheet=OFF
-  -DFEATURE_style_fusion=OFF
-  # Nothing asks for a file's MIME type (its database alone is 0.4 MB and
-  # GPL-licensed) or shows a date of the Hijri or Jalali calendars. (Regular
-  # expressions stay: Qt 6.4's configuration requires PCRE2.)
-  -DFEATURE_mimetype=OFF
-  -DFEATURE_hijricalendar=OFF
-  -DFEATURE_jalalicalendar=OFF
-  # Painting is into 32-bit windows and images: no 16-bit-per-channel or
-  # floating-point pixel formats.
-  -DFEATURE_raster_64bit=OFF
-  -DFEATURE_raster_fp=OFF
 )
 compiler=$(x86_64-w64-mingw32-g++-posix --version | head -n 1)
 key=$( { echo "$source_version"; echo "$compiler"; printf '%s\n' "${options[@]}"; } | sha256sum | cut -c1-12)
