@@ -51,7 +51,7 @@ test-windows:
 	  ctest --output-on-failure -j $(JOBS); status=$$?; $$server -w; exit $$status
 
 # The whole Windows program with its windows: Qt for Windows is built once
-# from Debian's sources into a cache outside the checkout (50 minutes the
+# from Debian's sources into a cache outside the checkout (20 minutes the
 # first time), then Kayoiji.exe (static, no DLLs), the installer
 # Kayoiji-<version>-win64-setup.exe, Kayoiji-<version>-win64.zip and the
 # relinking archive Kayoiji-<version>-win64-relink.zip.

@@ -36,9 +36,10 @@ qt_version=${qt_version%%-*}
 # built for size: every PC of an office starts Kayoiji.exe at each log-in.
 # Qt's static build already compiles each function into a section of its
 # own and the link drops the unused ones (its gc_binaries feature); -Os
-# (optimize_size) comes on top. Link-time optimisation stays off: the static
-# libraries would hold compiler IR and every link of a Qt program, tests
-# included, would compile Qt anew.
+# (optimize_size) comes on top. Link-time optimisation stays off: GCC 12
+# for MinGW stops with an internal error on Qt's intermediate code (in
+# binds_to_current_def_p, at symtab.cc, with -Os and -O2 alike), and its
+# link-time plugin reads none of Qt's "big" COFF objects.
 options=(
   -DBUILD_SHARED_LIBS=OFF
   -DCMAKE_BUILD_TYPE=Release
@@ -107,9 +108,42 @@ options=(
   -DFEATURE_syntaxhighlighter=OFF
   -DFEATURE_columnview=OFF
   -DFEATURE_splashscreen=OFF
+  # No window has docks, a graphics scene, or a widget scrolled by touch
+  # gestures. (Main windows and tool bars stay: Qt 6.4's Widgets needs the
+  # tool bar's header to compile.)
+  -DFEATURE_dockwidget=OFF
+  -DFEATURE_graphicsview=OFF
+  -DFEATURE_gestures=OFF
+  -DFEATURE_scroller=OFF
+  # The Windows styles only: no style sheets (the password field's "*" comes
+  # from a proxy style) and no Fusion, which is only chosen by name.
+  -DFEATURE_style_stylesheet=OFF
+  -DFEATURE_style_fusion=OFF
+  # Nothing asks for a file's MIME type (its database alone is 0.4 MB and
+  # GPL-licensed) or shows a date of the Hijri or Jalali calendars. (Regular
+  # expressions stay: Qt 6.4's configuration requires PCRE2.)
+  -DFEATURE_mimetype=OFF
+  -DFEATURE_hijricalendar=OFF
+  -DFEATURE_jalalicalendar=OFF
+  # Painting is into 32-bit windows and images: no 16-bit-per-channel or
+  # floating-point pixel formats.
+  -DFEATURE_raster_64bit=OFF
+  -DFEATURE_raster_fp=OFF
+  # Every text of the windows is plain text in Japanese and Latin letters,
+  # which map to glyphs one by one (kerning stays, from the font engine):
+  # no HTML reading (no label or box shows any) and no
+  # OpenType shaping, which only scripts such as Arabic or the Indic ones
+  # need (HarfBuzz is most of a megabyte of the program).
+  -DFEATURE_texthtmlparser=OFF
+  -DINPUT_harfbuzz=no
+  -DFEATURE_harfbuzz=OFF
 )
 compiler=$(x86_64-w64-mingw32-g++-posix --version | head -n 1)
-key=$( { echo "$source_version"; echo "$compiler"; printf '%s\n' "${options[@]}"; } | sha256sum | cut -c1-12)
+# Two small edits of Qt's source (the patch says which and why); part of
+# the key, and of the notes the packages carry.
+source_patch=$here/scripts/qt-windows-streams.patch
+key=$( { echo "$source_version"; echo "$compiler"; printf '%s\n' "${options[@]}"; cat "$source_patch"; } |
+  sha256sum | cut -c1-12)
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/kayoiji
 prefix=$cache/qt-$qt_version-mingw-w64-static-$key
 
@@ -222,6 +256,8 @@ keep_notes() {
     printf '  %s\n' "cmake -S qt6-base-source -B build -G Ninja" \
       "-DCMAKE_TOOLCHAIN_FILE=mingw-w64-x86_64.cmake" "-DCMAKE_INSTALL_PREFIX=<prefix>" \
       "-DQT_HOST_PATH=/usr" "-DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake" "${options[@]}"
+    echo "with this edit of the source, applied before the configuration (patch -p1):"
+    sed 's/^/  /' "$source_patch"
     echo "toolchain file (mingw-w64-x86_64.cmake):"
     sed 's/^/  /' "$toolchain"
   } >"$notes/qt-build.txt"
@@ -257,6 +293,7 @@ mkdir -p "$work"
 
 echo "build-qt-windows: fetching qt6-base $source_version (log: $log)"
 fetch_source "$work"
+patch -d "$srcdir" -p1 --quiet --forward <"$source_patch" >>"$log"
 
 echo "build-qt-windows: configuring into $prefix"
 cmake -S "$srcdir" -B "$work/build" -G Ninja \
