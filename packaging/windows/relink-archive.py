@@ -26,13 +26,14 @@ against a modified Qt. This archive holds what that takes:
                the build left them (the paths below obj/ are those of the
                build folder)
   relink.sh    the exact link command of Kayoiji.exe
-  qt-build.txt the Qt version, its source and its configure options
+  qt-build.txt the Qt version, its source, the edit of that source and the
+               configure options
   config.summary  Qt's configure summary of that build
 
 To relink:
 
-  1. Build your Qt from the same version's source with the options in
-     qt-build.txt (a static Qt for 64-bit Windows, MinGW-w64's GCC with the
+  1. Build your Qt from the same version's source, edited and configured as
+     qt-build.txt says (a static Qt for 64-bit Windows, MinGW-w64's GCC with the
      POSIX thread model), changed as you like, and install it into a folder.
   2. In this folder, with MinGW-w64's GCC on PATH:
 
