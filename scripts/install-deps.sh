@@ -24,7 +24,7 @@ group "Samba server, GVfs and D-Bus" samba smbclient gvfs-backends gvfs-fuse dbu
 group "network namespace and GIO tools" util-linux iproute2 libglib2.0-bin
 group "Debian package and its checks" dpkg-dev file lintian debootstrap
 if [ "${KAYOIJI_WINDOWS:-0}" = 1 ]; then
-  group "Windows cross build, Wine and the installer" g++-mingw-w64-x86-64 wine wine64 fonts-wine \
+  group "Windows cross build, Wine and the installer" g++-mingw-w64-x86-64 patch wine wine64 fonts-wine \
     locales nsis unzip python3
 fi
 
