@@ -130,10 +130,10 @@ options=(
   -DFEATURE_raster_64bit=OFF
   -DFEATURE_raster_fp=OFF
   # Every text of the windows is plain text in Japanese and Latin letters,
-  # which map to glyphs one by one (kerning stays, from the font engine):
-  # no HTML reading (no label or box shows any) and no
-  # OpenType shaping, which only scripts such as Arabic or the Indic ones
-  # need (HarfBuzz is most of a megabyte of the program).
+  # which map to glyphs one by one (kerning stays, from the font engine): no
+  # HTML reading (no label or box shows any) and no OpenType shaping, which
+  # only scripts such as Arabic or the Indic ones need (HarfBuzz is most of a
+  # megabyte of the program).
   -DFEATURE_texthtmlparser=OFF
   -DINPUT_harfbuzz=no
   -DFEATURE_harfbuzz=OFF
