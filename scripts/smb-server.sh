@@ -91,7 +91,9 @@ smb_listens() {
   local pid=$1 inode
   for inode in $(awk -v a="0100007F:$(printf '%04X' "$2")" '$2 == a && $4 == "0A" { print $10 }' \
     /proc/net/tcp); do
-    ls -l "/proc/$pid/fd" 2>/dev/null | grep -q "socket:\[$inode\]" && return 0
+    # Read whole, not piped: grep -q would close the pipe under ls, and with
+    # pipefail a match would count as a miss.
+    grep -q "socket:\[$inode\]" <<<"$(ls -l "/proc/$pid/fd" 2>/dev/null)" && return 0
   done
   return 1
 }

@@ -44,12 +44,15 @@ grep -qxF "Exec=\"$(dirname "$autostart")/kayoiji-reconnect\" -f \"$config\"" "$
 if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$watcher_entry" || fail "the watcher's entry is not a valid desktop entry"
 fi
-run status | grep -qx "reconnect enabled: $watcher_entry" || fail "status does not name the watcher"
+# status is read whole first: grep -q stops at its match, and the pipe closing
+# under the status's later lines would fail the pipeline at random.
+status() { run status || true; }
+grep -qx "reconnect enabled: $watcher_entry" <<<"$(status)" || fail "status does not name the watcher"
 run disable --reconnect >/dev/null
 [ -e "$watcher_entry" ] && fail "disable --reconnect left the watcher's entry"
-run status | grep -q '^enabled: ' || fail "disable --reconnect removed the program's entry"
+grep -q '^enabled: ' <<<"$(status)" || fail "disable --reconnect removed the program's entry"
 run enable --reconnect >/dev/null
 run disable >/dev/null
 [ -e "$watcher_entry" ] || [ -e "$s/config/autostart/kayoiji.desktop" ] && fail "disable left an entry"
-{ run status || true; } | grep -qx 'reconnect disabled' || fail "status does not say the watcher is off"
+grep -qx 'reconnect disabled' <<<"$(status)" || fail "status does not say the watcher is off"
 echo "autostart configuration: passed"
