@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # make bench-windows: the size of Kayoiji.exe and of a minimal Qt Widgets
-# program built with the same static Qt (as built and stripped, as the
-# packages ship them), then their start under Wine on a virtual screen,
-# interleaved in one Wine session (bench/WineStart.cpp): the time from
-# process creation to the first visible window.
+# program built with the same static Qt (as built and stripped), then the
+# start of the stripped ones, as the packages ship them, under Wine on a
+# virtual screen, interleaved in one Wine session (bench/WineStart.cpp):
+# the time from process creation to the first visible window.
 # usage: wine-start.sh BUILD-FOLDER [RUNS]
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -26,14 +26,15 @@ work=$WINEPREFIX/drive_c/kayoiji-bench
 rm -rf "$work"
 mkdir -p "$work"
 strip=x86_64-w64-mingw32-strip
+# Both are timed stripped, as the packages ship them: the debugging sections
+# are part of the image Wine maps, and would double the as-built program's.
 for exe in "$build/src/app/Kayoiji.exe" "$build/bench/minimal_window.exe"; do
-  cp "$exe" "$work/"
-  "$strip" -o "$work/stripped.exe" "$exe"
+  stripped=$work/$(basename "$exe")
+  "$strip" -o "$stripped" "$exe"
   awk -v name="$(basename "$exe")" -v built="$(stat -c %s "$exe")" \
-    -v stripped="$(stat -c %s "$work/stripped.exe")" \
+    -v stripped="$(stat -c %s "$stripped")" \
     'BEGIN { printf "%-20s %6.2f MB as built, %6.2f MB stripped\n", name, built / 1e6, stripped / 1e6 }'
 done
-rm -f "$work/stripped.exe"
 # A run that connects nothing and ends by itself once the window is shown.
 printf '### DRIVLINK Config file\r\nDoMapping\tTrue\r\nSmallStart\tFalse\r\nExitTime\t0\r\n' \
   >"$work/ConfFile.dat"
