@@ -88,12 +88,13 @@ smb_reachable() {
 # checkout's server may take a free port between the choice and the start:
 # an answer on the port alone does not say it is ours.
 smb_listens() {
-  local pid=$1 inode
+  local pid=$1 inode fds
+  # Read whole, not piped: grep -q would close the pipe under ls, and with
+  # pipefail a match would count as a miss.
+  fds=$(ls -l "/proc/$pid/fd" 2>/dev/null || true)
   for inode in $(awk -v a="0100007F:$(printf '%04X' "$2")" '$2 == a && $4 == "0A" { print $10 }' \
     /proc/net/tcp); do
-    # Read whole, not piped: grep -q would close the pipe under ls, and with
-    # pipefail a match would count as a miss.
-    grep -q "socket:\[$inode\]" <<<"$(ls -l "/proc/$pid/fd" 2>/dev/null)" && return 0
+    grep -q "socket:\[$inode\]" <<<"$fds" && return 0
   done
   return 1
 }
