@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# What a newcomer does, on a machine that has nothing yet: a minimal Debian 12
-# (debootstrap's minbase, fetched afresh from the mirror this machine's apt
-# sources name, no cache) with only git, make and ca-certificates added, the
+# What a newcomer does, on a machine that has nothing yet: a minimal Debian
+# (debootstrap's minbase of the release given, fetched afresh from the mirror
+# this machine's apt sources name, no cache) with only git, make and
+# ca-certificates added, the
 # committed checkout cloned into /root/kayoiji (mode 0700, as on Debian),
 # then the README's "make test" and "make run", "make package" and the
 # package check, as root. The Samba integration test must run there, not be
 # skipped, and "make run" must connect its demonstration share.
 #
-#   sudo bash scripts/fresh-machine-test.sh
+#   sudo bash scripts/fresh-machine-test.sh            Debian 13 (trixie), the current stable
+#   sudo bash scripts/fresh-machine-test.sh bookworm   Debian 12
 #
 # The root lives below /var/tmp (KAYOIJI_FRESH_PARENT), outside the checkout,
 # and is removed afterwards with every mount made for it, also after a
@@ -15,7 +17,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 checkout=$PWD
-suite=bookworm
+suite=${1:-trixie}
+case $suite in
+  trixie | bookworm) ;;
+  *) echo "usage: fresh-machine-test.sh [trixie|bookworm]" >&2; exit 2 ;;
+esac
 parent=${KAYOIJI_FRESH_PARENT:-/var/tmp}
 start=$SECONDS
 phase() { echo "== fresh machine: $* ($((SECONDS - start)) s)"; }
@@ -23,10 +29,10 @@ phase() { echo "== fresh machine: $* ($((SECONDS - start)) s)"; }
 [ "$(id -u)" -eq 0 ] || { echo "fresh-machine-test.sh needs root (debootstrap, chroot, mounts)" >&2; exit 1; }
 command -v debootstrap >/dev/null || { echo "debootstrap is missing (scripts/install-deps.sh installs it)" >&2; exit 1; }
 
-# The first mirror of the main suite in this machine's apt sources, in the
+# The first mirror of the suite $1 in this machine's apt sources, in the
 # one-line form or the deb822 form.
 mirror_of_sources() {
-  local files=() f
+  local suite=$1 files=() f
   for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do [ -f "$f" ] && files+=("$f"); done
   if [ ${#files[@]} -gt 0 ]; then
     awk -v suite="$suite" '
@@ -57,8 +63,13 @@ mirror_of_sources() {
       END { if (!found) flush() }' "${files[@]}"
   fi
 }
-mirror=$(mirror_of_sources | head -n 1)
-[ -n "$mirror" ] || { echo "no Debian mirror for $suite in /etc/apt/sources*" >&2; exit 1; }
+# The host's sources may name only its own release; a Debian mirror keeps
+# every current release, so the mirror of the host's own release serves the
+# other one too.
+host_suite=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+mirror=$(mirror_of_sources "$suite" | head -n 1)
+[ -n "$mirror" ] || [ -z "$host_suite" ] || mirror=$(mirror_of_sources "$host_suite" | head -n 1)
+[ -n "$mirror" ] || { echo "no Debian mirror in /etc/apt/sources*" >&2; exit 1; }
 
 mkdir -p "$parent"
 root=$(mktemp -d "$parent/kayoiji-fresh.XXXXXX")

@@ -15,7 +15,7 @@ group "build tools" build-essential cmake ninja-build pkg-config
 group "Qt 6 and GLib" qt6-base-dev qt6-base-dev-tools libqt6widgets6 qt6-qpa-plugins \
   qt6-translations-l10n libgl-dev libglib2.0-dev
 group "test, benchmark and fuzzing libraries" libgtest-dev libgmock-dev libbenchmark-dev \
-  clang libclang-rt-14-dev clang-format
+  clang libclang-rt-dev clang-format
 group "virtual display, fonts and screenshots" fonts-ipafont-gothic xvfb xauth imagemagick \
   xdotool desktop-file-utils
 group "Samba server, GVfs and D-Bus" samba smbclient gvfs-backends gvfs-fuse dbus
