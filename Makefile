@@ -58,12 +58,13 @@ test-windows:
 windows:
 	@KAYOIJI_WINDOWS=1 bash scripts/install-deps.sh
 	@QT_WINDOWS_JOBS=$(JOBS) bash scripts/build-qt-windows.sh
-	@qt=$$(bash scripts/build-qt-windows.sh --print) && \
-	  { grep -qx "KAYOIJI_QT_PREFIX:PATH=$$qt" $(BUILD_WINDOWS)/CMakeCache.txt 2>/dev/null || \
+	@qt=$$(bash scripts/build-qt-windows.sh --print) && host=$$(bash scripts/build-qt-windows.sh --print-host) && \
+	  { { grep -qx "KAYOIJI_QT_PREFIX:PATH=$$qt" $(BUILD_WINDOWS)/CMakeCache.txt && \
+	      grep -qx "KAYOIJI_QT_HOST_PATH:PATH=$$host" $(BUILD_WINDOWS)/CMakeCache.txt; } 2>/dev/null || \
 	    rm -f $(BUILD_WINDOWS)/CMakeCache.txt; } && \
 	  cmake -S . -B $(BUILD_WINDOWS) $(CMAKE_FLAGS) --no-warn-unused-cli \
 	    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DKAYOIJI_QT_PREFIX=$$qt \
-	    -DKAYOIJI_GUI=ON -DKAYOIJI_BENCH=OFF >/dev/null
+	    -DKAYOIJI_QT_HOST_PATH=$$host -DKAYOIJI_GUI=ON -DKAYOIJI_BENCH=OFF >/dev/null
 	@cmake --build $(BUILD_WINDOWS) -j $(JOBS)
 	@cd $(BUILD_WINDOWS) && cpack >/dev/null && ls -l src/app/Kayoiji.exe Kayoiji-*-win64*
 

@@ -31,12 +31,19 @@ endif()
 
 # The static Qt for Windows that scripts/build-qt-windows.sh builds into a
 # cache folder: searched like the sysroot, its tools (moc, rcc, uic) taken
-# from the build machine's Qt of the same version.
+# from the build machine's Qt of the same version: Debian's own under /usr,
+# or the tools that script built beside the libraries
+# (`build-qt-windows.sh --print-host` names the folder).
 set(KAYOIJI_QT_PREFIX "" CACHE PATH "Qt built for Windows (scripts/build-qt-windows.sh)")
-list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES KAYOIJI_QT_PREFIX)
+set(KAYOIJI_QT_HOST_PATH /usr CACHE PATH "Prefix of the host's Qt tools of the same version")
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES KAYOIJI_QT_PREFIX KAYOIJI_QT_HOST_PATH)
 if(KAYOIJI_QT_PREFIX)
   list(APPEND CMAKE_FIND_ROOT_PATH ${KAYOIJI_QT_PREFIX})
   list(APPEND CMAKE_PREFIX_PATH ${KAYOIJI_QT_PREFIX})
-  set(QT_HOST_PATH /usr CACHE PATH "")
-  set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake CACHE PATH "")
+  set(QT_HOST_PATH ${KAYOIJI_QT_HOST_PATH} CACHE PATH "" FORCE)
+  if(EXISTS ${KAYOIJI_QT_HOST_PATH}/lib/x86_64-linux-gnu/cmake/Qt6CoreTools)
+    set(QT_HOST_PATH_CMAKE_DIR ${KAYOIJI_QT_HOST_PATH}/lib/x86_64-linux-gnu/cmake CACHE PATH "" FORCE)
+  else()
+    set(QT_HOST_PATH_CMAKE_DIR ${KAYOIJI_QT_HOST_PATH}/lib/cmake CACHE PATH "" FORCE)
+  endif()
 endif()

@@ -1,8 +1,15 @@
 #!/usr/bin/env bash
 # Builds a static Qt for 64-bit Windows (MinGW-w64) from Debian's own qt6-base
 # source package, with only what Kayoiji needs: Core, Gui, Widgets, the Windows
-# platform plugin and the Windows styles. The host tools (moc, rcc, uic) are
-# Debian's qt6-base-dev-tools, so the source must be the same version.
+# platform plugin and the Windows styles.
+#
+# It is Qt 6.4.2 on every build machine, so that one set of options, one edit
+# of the source and one licence list serve them all (and the program keeps
+# its size). Its host tools (moc, rcc, uic) must be of the same version: on
+# Debian 12 they are Debian's qt6-base-dev-tools, and the source is the one of
+# their own Debian revision; elsewhere (Debian 13 has Qt 6.8) the tools are
+# built first from Debian 12's source, into a folder of their own beside the
+# libraries.
 #
 # The result goes into a cache folder outside the checkout, keyed by the Qt
 # version and the options below, and is reused when present. The script prints
@@ -11,26 +18,35 @@
 #
 # Beside the libraries the folder keeps what the Windows packages must carry
 # for Qt (kayoiji-notes/): the source's licence texts and attribution files,
-# the configure summary and the exact configure command. A Qt built before
-# these were kept gets them from the same source package on the next run.
+# the configure summary and the exact configure command.
 #
-#   scripts/build-qt-windows.sh            build when missing, print the folder
-#   scripts/build-qt-windows.sh --print    only print the folder (no build)
-#   QT_WINDOWS_JOBS=2                      parallel compile jobs (default 2)
+#   scripts/build-qt-windows.sh              build when missing, print the folder
+#   scripts/build-qt-windows.sh --print      only print the folder (no build)
+#   scripts/build-qt-windows.sh --print-host only print the host tools' prefix
+#   QT_WINDOWS_JOBS=2                        parallel compile jobs (default 2)
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 toolchain=$here/cmake/mingw-w64-x86_64.cmake
 jobs=${QT_WINDOWS_JOBS:-2}
 
+qt_version=6.4.2
+# Debian 12's revision of that version, fetched when the host's tools are of
+# another version.
+pinned_source=6.4.2+dfsg-10
+
 # The source version of the installed host tools, e.g. 6.4.2+dfsg-10.
-source_version=$(dpkg-query -W -f='${source:Version}' qt6-base-dev-tools 2>/dev/null || true)
-if [ -z "$source_version" ]; then
-  echo "build-qt-windows: qt6-base-dev-tools is not installed (KAYOIJI_WINDOWS=1 scripts/install-deps.sh)" >&2
-  exit 1
-fi
-qt_version=${source_version%%+*}
-qt_version=${qt_version%%-*}
+host_source=$(dpkg-query -W -f='${source:Version}' qt6-base-dev-tools 2>/dev/null || true)
+case $host_source in
+  "$qt_version"+* | "$qt_version"-*)
+    source_version=$host_source
+    build_host_tools=0
+    ;;
+  *)
+    source_version=$pinned_source
+    build_host_tools=1
+    ;;
+esac
 
 # Everything the program does not use is left out, and what is built is
 # built for size: every PC of an office starts Kayoiji.exe at each log-in.
@@ -138,6 +154,10 @@ options=(
   -DINPUT_harfbuzz=no
   -DFEATURE_harfbuzz=OFF
 )
+# The host tools built here leave out Android's packaging tools, which a
+# Windows build does not use; its configuration then must not ask for them.
+# (Debian's tools have them, so Debian 12's options and key stay as they are.)
+[ "$build_host_tools" = 0 ] || options+=(-DFEATURE_androiddeployqt=OFF)
 compiler=$(x86_64-w64-mingw32-g++-posix --version | head -n 1)
 # Two small edits of Qt's source (the patch says which and why); part of
 # the key, and of the notes the packages carry.
@@ -147,10 +167,42 @@ key=$( { echo "$source_version"; echo "$compiler"; printf '%s\n' "${options[@]}"
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/kayoiji
 prefix=$cache/qt-$qt_version-mingw-w64-static-$key
 
-if [ "${1:-}" = "--print" ]; then
-  echo "$prefix"
-  exit 0
+# The host tools, when they are built here: QtCore and the code generators
+# only, as shared libraries for this machine.
+host_options=(
+  -DBUILD_SHARED_LIBS=ON
+  -DCMAKE_BUILD_TYPE=Release
+  -DQT_BUILD_EXAMPLES=OFF
+  -DQT_BUILD_TESTS=OFF
+  -DQT_BUILD_BENCHMARKS=OFF
+  -DFEATURE_gui=OFF
+  -DFEATURE_widgets=OFF
+  -DFEATURE_network=OFF
+  -DFEATURE_sql=OFF
+  -DFEATURE_dbus=OFF
+  -DFEATURE_testlib=OFF
+  -DFEATURE_concurrent=OFF
+  -DFEATURE_xml=OFF
+  -DFEATURE_printsupport=OFF
+  -DFEATURE_opengl=OFF
+  -DFEATURE_icu=OFF
+  -DFEATURE_glib=OFF
+  -DFEATURE_androiddeployqt=OFF
+)
+if [ "$build_host_tools" = 1 ]; then
+  host_key=$( { echo "$source_version"; g++ --version | head -n 1; printf '%s\n' "${host_options[@]}"; } |
+    sha256sum | cut -c1-12)
+  host_prefix=$cache/qt-$qt_version-host-tools-$host_key
+  host_cmake=$host_prefix/lib/cmake
+else
+  host_prefix=/usr
+  host_cmake=/usr/lib/x86_64-linux-gnu/cmake
 fi
+
+case ${1:-} in
+  --print) echo "$prefix"; exit 0 ;;
+  --print-host) echo "$host_prefix"; exit 0 ;;
+esac
 log=$cache/qt-build-$key.log
 notes=$prefix/kayoiji-notes
 
@@ -184,6 +236,14 @@ fetch_source() {
         END { flush() }' "$f"
     done
   } >"$work/apt/sources.all"
+  # The pinned source is Debian 12's: a Debian 13 machine's sources name only
+  # trixie, but the same mirror keeps bookworm.
+  if [ "$build_host_tools" = 1 ]; then
+    local mirror
+    mirror=$(grep -oE 'https?://[^ ]+/debian/?( |$)' "$work/apt/sources.all" | head -n 1 | tr -d ' ')
+    echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg]" \
+      "${mirror:-http://deb.debian.org/debian} bookworm main" >>"$work/apt/sources.all"
+  fi
   # One-line entries and deb822 stanzas go to files of their own kinds.
   grep '^deb-src ' "$work/apt/sources.all" >"$work/apt/sources.list" || true
   mkdir -p "$work/apt/sources.list.d"
@@ -206,7 +266,7 @@ fetch_source() {
   [ -n "$srcdir" ] || { echo "build-qt-windows: no source tree after apt-get source" >&2; return 1; }
   case $srcdir in
     */qt6-base-"$qt_version"*) ;;
-    *) echo "build-qt-windows: the mirror has $srcdir, not Qt $qt_version like the host tools" >&2; return 1 ;;
+    *) echo "build-qt-windows: the mirror has $srcdir, not Qt $qt_version" >&2; return 1 ;;
   esac
 }
 
@@ -255,7 +315,13 @@ keep_notes() {
     echo "configure:"
     printf '  %s\n' "cmake -S qt6-base-source -B build -G Ninja" \
       "-DCMAKE_TOOLCHAIN_FILE=mingw-w64-x86_64.cmake" "-DCMAKE_INSTALL_PREFIX=<prefix>" \
-      "-DQT_HOST_PATH=/usr" "-DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake" "${options[@]}"
+      "-DQT_HOST_PATH=<host tools>" "${options[@]}"
+    if [ "$build_host_tools" = 1 ]; then
+      echo "host tools (moc, rcc, uic): built from the same source for the build machine:"
+      printf '  %s\n' "cmake -S qt6-base-source -B host-build -G Ninja" "${host_options[@]}"
+    else
+      echo "host tools (moc, rcc, uic): Debian's qt6-base-dev-tools $host_source"
+    fi
     echo "with this edit of the source, applied before the configuration (patch -p1):"
     sed 's/^/  /' "$source_patch"
     echo "toolchain file (mingw-w64-x86_64.cmake):"
@@ -265,25 +331,44 @@ keep_notes() {
 }
 
 trap 'echo "build-qt-windows: failed; the end of $log:" >&2; tail -n 40 "$log" >&2' ERR
-if [ -f "$prefix/.complete" ]; then
-  if [ ! -f "$notes/.complete" ]; then
-    # Built before the notes were kept: the same source again, for its texts;
-    # the configure summary from the build's log.
-    echo "build-qt-windows: fetching qt6-base $source_version for its licence texts (log: $log)"
-    work=$cache/notes-$key
-    rm -rf "$work"
-    fetch_source "$work"
-    mkdir -p "$work/build"
-    awk '/^-- Configure summary:/ { on = 1; next } on && /^-- / { exit } on' "$log" \
-      >"$work/build/config.summary" 2>/dev/null || true
-    [ -s "$work/build/config.summary" ] ||
-      { echo "build-qt-windows: no configure summary in $log" >&2; exit 1; }
-    keep_notes "$work/build/config.summary"
-    rm -rf "$work"
-  fi
+need_host=0
+[ "$build_host_tools" = 0 ] || [ -f "$host_prefix/.complete" ] || need_host=1
+need_windows=0
+[ -f "$prefix/.complete" ] || need_windows=1
+if [ $need_host = 0 ] && [ $need_windows = 0 ]; then
   echo "$prefix"
   exit 0
 fi
+
+# Runs ninja in the folder $1 with the label $2, its output into the log, and
+# once a minute says how far it is. Ninja runs in the background, so that
+# stopping this script (Ctrl-C from make) stops the build too: a background
+# job ignores the terminal's interrupt, and an orphaned build would go on
+# writing into a folder that the next run starts by removing.
+run_ninja() {
+  local folder=$1 label=$2 begin=$SECONDS ticks=0 step done_steps all_steps
+  echo "build-qt-windows: building $label with $jobs jobs; the log: $log"
+  ninja -C "$folder" -j "$jobs" >>"$log" 2>&1 &
+  builder=$!
+  trap 'kill "$builder" 2>/dev/null || true' EXIT
+  trap 'exit 130' INT
+  trap 'exit 143' TERM
+  while kill -0 "$builder" 2>/dev/null; do
+    sleep 5
+    ticks=$((ticks + 1))
+    [ $((ticks % 12)) -eq 0 ] || continue
+    step=$(grep -o '^\[[0-9]*/[0-9]*\]' "$log" | tail -n 1 | tr -d '[]' || true)
+    if [ -n "$step" ]; then
+      done_steps=${step%/*} all_steps=${step#*/}
+      echo "build-qt-windows: $label: $done_steps of $all_steps steps" \
+        "($((100 * done_steps / all_steps)) %) after $(((SECONDS - begin) / 60)) min"
+    else
+      echo "build-qt-windows: $label: starting, after $(((SECONDS - begin) / 60)) min"
+    fi
+  done
+  wait "$builder"
+  trap - EXIT INT TERM
+}
 
 start=$SECONDS
 work=$cache/work-$key
@@ -293,48 +378,35 @@ mkdir -p "$work"
 
 echo "build-qt-windows: fetching qt6-base $source_version (log: $log)"
 fetch_source "$work"
-patch -d "$srcdir" -p1 --quiet --forward <"$source_patch" >>"$log"
 
-echo "build-qt-windows: configuring into $prefix"
-cmake -S "$srcdir" -B "$work/build" -G Ninja \
-  -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-  -DCMAKE_INSTALL_PREFIX="$prefix" \
-  -DQT_HOST_PATH=/usr \
-  -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-  "${options[@]}" >>"$log" 2>&1
+if [ $need_host = 1 ]; then
+  echo "build-qt-windows: the host has Qt ${host_source:-none}; building Qt $qt_version's tools into $host_prefix"
+  cmake -S "$srcdir" -B "$work/host-build" -G Ninja -DCMAKE_INSTALL_PREFIX="$host_prefix" \
+    "${host_options[@]}" >>"$log" 2>&1
+  run_ninja "$work/host-build" "the host tools"
+  rm -rf "$host_prefix"
+  cmake --install "$work/host-build" >>"$log" 2>&1
+  touch "$host_prefix/.complete"
+  rm -rf "$work/host-build"
+fi
 
-echo "build-qt-windows: building with $jobs jobs; the log: $log"
-# Ninja itself in the background, so that stopping this script (Ctrl-C from
-# make) stops the build too: a background job ignores the terminal's
-# interrupt, and an orphaned build would go on writing into a folder that
-# the next run starts by removing.
-ninja -C "$work/build" -j "$jobs" >>"$log" 2>&1 &
-builder=$!
-trap 'kill "$builder" 2>/dev/null || true' EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
-# Ninja's "[done/all]" lines go to the log; the latest one, once a minute.
-ticks=0
-while kill -0 "$builder" 2>/dev/null; do
-  sleep 5
-  ticks=$((ticks + 1))
-  if [ $((ticks % 12)) -eq 0 ]; then
-    step=$(grep -o '^\[[0-9]*/[0-9]*\]' "$log" | tail -n 1 | tr -d '[]' || true)
-    if [ -n "$step" ]; then
-      done_steps=${step%/*} all_steps=${step#*/}
-      echo "build-qt-windows: $done_steps of $all_steps steps ($((100 * done_steps / all_steps)) %)" \
-        "after $(((SECONDS - start) / 60)) min"
-    else
-      echo "build-qt-windows: starting, after $(((SECONDS - start) / 60)) min"
-    fi
-  fi
-done
-wait "$builder"
-trap - EXIT INT TERM
-rm -rf "$prefix"
-cmake --install "$work/build" >>"$log" 2>&1
-keep_notes "$work/build/config.summary"
-touch "$prefix/.complete"
+if [ $need_windows = 1 ]; then
+  patch -d "$srcdir" -p1 --quiet --forward <"$source_patch" >>"$log"
+
+  echo "build-qt-windows: configuring into $prefix"
+  cmake -S "$srcdir" -B "$work/build" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_INSTALL_PREFIX="$prefix" \
+    -DQT_HOST_PATH="$host_prefix" \
+    -DQT_HOST_PATH_CMAKE_DIR="$host_cmake" \
+    "${options[@]}" >>"$log" 2>&1
+
+  run_ninja "$work/build" "Qt for Windows"
+  rm -rf "$prefix"
+  cmake --install "$work/build" >>"$log" 2>&1
+  keep_notes "$work/build/config.summary"
+  touch "$prefix/.complete"
+fi
 rm -rf "$work"
 echo "build-qt-windows: done in $(((SECONDS - start) / 60)) min $(((SECONDS - start) % 60)) s"
 echo "$prefix"
