@@ -90,7 +90,7 @@ install_cmd() {
   "$server" -w
 }
 # Connections an administrator hands out, in a file whose name has a blank.
-given=$WINEPREFIX/drive_c/kayoiji-test/配布 設定.dat
+given="$WINEPREFIX/drive_c/kayoiji-test/配布 設定.dat"
 mkdir -p "$(dirname "$given")"
 printf '### DRIVLINK Config file\r\nDoMapping\tFalse\r\nExitTime\t5\r\n' >"$given"
 config_option="/CONFIG=\"$(winepath_w "$given")\""

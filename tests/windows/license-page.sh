@@ -48,6 +48,7 @@ echo "installer: the first page \"$title\" shows the notices ($(wc -c <"$notices
 # "次へ": for whom (Wine runs it as administrator, so both can be chosen).
 LC_ALL=C.UTF-8 xdotool windowfocus --sync "$window" key alt+n
 sleep 1
+title=$(LC_ALL=C.UTF-8 xdotool getwindowname "$window") || fail "the installer ended at \"次へ\""
 "$wine" "$probe" texts "$title" | tr -d '\r' >"$texts" || fail "cannot read the installer's page"
 for choice in '自分だけ (管理者権限は不要)' 'このコンピューターのすべてのユーザー'; do
   grep -qF "$choice" "$texts" || fail "the second page does not offer \"$choice\": $(cat "$texts")"
