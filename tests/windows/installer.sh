@@ -100,7 +100,9 @@ uninstall() {
   "$server" -w
 }
 
-rm -rf "$instdir" "$(dirname "$config")" "$startup" "$watcher_startup"
+# No machine's configuration left by an earlier run: the sample makes the user's.
+rm -rf "$instdir" "$(dirname "$config")" "$startup" "$watcher_startup" \
+  "$WINEPREFIX/drive_c/ProgramData/Kayoiji"
 install /STARTUP /RECONNECT
 [ -f "$instdir/Kayoiji.exe" ] || fail "not installed into $instdir"
 licenses "$instdir/licenses" "the installed program's folder"
