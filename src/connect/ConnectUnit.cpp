@@ -175,6 +175,13 @@ bool DecideHoldShiftKey(platform::OsIdentity* os) {
   return v.PlatformId == 2 && v.MajorVersion == 5;
 }
 
+std::string DrivesHiddenWarning(platform::OsIdentity* os) {
+  if (os == nullptr || !os->DrivesHiddenFromUser()) return {};
+  return "管理者として実行中です。ここで接続したドライブは管理者でないプログラムから見えません。"
+         "管理者としてではなく起動するか、コンピューターの EnableLinkedConnections "
+         "を有効にしてください。";
+}
+
 std::uint32_t ExitInterval(std::int32_t exitTime) {
   // 2147483 s is the most whole seconds whose milliseconds fit a signed
   // 32-bit interval; a negative time ends at once, like 0.

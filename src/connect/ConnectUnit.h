@@ -77,6 +77,11 @@ int ConnectEntry(DefUnit::RunningSettings& settings, platform::Services& service
 // held during a connection call (NT, major version 5).
 bool DecideHoldShiftKey(platform::OsIdentity* os);
 
+// The line the program and the watcher give once as they start when the
+// drives they connect stay hidden from the user's other programs (an
+// elevated administrator's); empty otherwise.
+std::string DrivesHiddenWarning(platform::OsIdentity* os);
+
 // The exit delay in milliseconds for `exitTime` seconds: clamped to what a
 // 32-bit millisecond interval can hold, and at least 1 ms.
 std::uint32_t ExitInterval(std::int32_t exitTime);

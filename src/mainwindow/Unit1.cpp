@@ -197,7 +197,14 @@ TfrmMain::~TfrmMain() = default;
 void TfrmMain::FormCreate() {
   settings_.HoldShiftKey = Connection::DecideHoldShiftKey(services_.Os);
   DefUnit::LoadSettings(settings_, services_.CommandLine, *services_.Boxes);
+  // The box comes before the run is started: no attempt is made while it
+  // waits. The line then stands in the state label until the first attempt.
+  const std::string hidden = Connection::DrivesHiddenWarning(services_.Os);
+  if (!hidden.empty() && !settings_.NoErrorDialog) {
+    services_.Boxes->Show(platform::ErrorBox(hidden));
+  }
   run_->Prepare();
+  if (!hidden.empty()) SetStateText(hidden);
   ShapeWindow();
 }
 

@@ -39,6 +39,22 @@ ReadResult ReadRegularFile(const std::string& path, std::size_t limit, std::stri
 // a kill in the middle of the writing can leave old and new lines mixed.
 void WriteFileReplacing(const std::string& path, const std::string& contents);
 
+// The configuration file named on the command line as the system's
+// shortcuts mean it. On Windows %NAME% stands for that environment variable:
+// a shortcut for all users names each user's own folder as %APPDATA%.
+// Elsewhere the shell has expanded such names already.
+std::string CommandLineFileName(const std::string& given);
+
+// A user's first start on their own configuration (Windows:
+// %APPDATA%\Kayoiji\ConfFile.dat) when there is none yet: it is made from
+// the machine's, %ProgramData%\Kayoiji\ConfFile.dat, else from the sample
+// beside the program; then it is the user's, and a later change of the
+// machine's does not reach it. Made in one step, never over a file that is
+// there, as the user's own file; a seed above `limit` bytes is not taken.
+// Throws EInOutError when it cannot be written. Nothing happens for any
+// other file, nor on Linux, where kayoiji-autostart makes it.
+void SeedUserConfiguration(const std::string& path, std::size_t limit);
+
 // The temporary files of a save to the file named `name` (without its
 // folder) are this fixed-length prefix followed by six characters; a save
 // removes the ones that killed saves of the same target left behind.

@@ -140,6 +140,11 @@ class OsIdentity {
   virtual ~OsIdentity() = default;
   // What GetVersionExA reports; all zero where the platform cannot tell.
   virtual OsVersion Version() = 0;
+  // True when the drives this process connects are not seen by the user's
+  // other programs: Windows runs it with the elevated half of an
+  // administrator's split token, and the machine does not link the two
+  // halves' connections (EnableLinkedConnections).
+  virtual bool DrivesHiddenFromUser() = 0;
 };
 
 // ---- Desktop notifications -----------------------------------------------

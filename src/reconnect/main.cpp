@@ -80,6 +80,8 @@ int Main(int argc, char** argv) {
   services.Notices = &notices;
   platform::LinuxWatchProbes probes(network.DrivesFolder());
 #endif
+  const std::string hidden = Connection::DrivesHiddenWarning(&os);
+  if (!hidden.empty()) line(hidden);
   EventsBackend events(line);
   Reconnect::Watcher watcher(services, events, probes, line, options);
   return events.Run(watcher);

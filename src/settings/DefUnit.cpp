@@ -318,9 +318,11 @@ void LoadSettings(RunningSettings& settings, const std::vector<std::string>& com
   Reset(settings);
   for (std::size_t i = 1; i < commandLine.size(); ++i) {
     if (LowerAscii(commandLine[i]) == "-f") {
-      settings.ConfigFileName = i + 1 < commandLine.size() ? commandLine[i + 1] : std::string();
+      settings.ConfigFileName =
+          i + 1 < commandLine.size() ? platform::CommandLineFileName(commandLine[i + 1]) : "";
     }
   }
+  platform::SeedUserConfiguration(settings.ConfigFileName, MaxConfigFileBytes);
   std::string contents;
   platform::ReadResult read = platform::ReadResult::NotOpened;
   if (ConfigFileExists(settings.ConfigFileName)) {

@@ -108,6 +108,34 @@ TEST(MainWindow, AttemptsShowInTheLabels) {
   EXPECT_TRUE(f.p.Boxes.Shown.empty()) << "the check box was ticked by NoErrorDialog";
 }
 
+// An elevated administrator's drives are invisible to the user's other
+// programs: the start says so once, in the state label and (unless errors
+// are ignored) in a box that stands before the run begins.
+TEST(MainWindow, AnElevatedStartSaysOnceThatItsDrivesStayHidden) {
+  for (const bool ignoreErrors : {true, false}) {
+    MainFixture f(std::string(ignoreErrors ? "NoErrorDialog\tTrue" : "NoErrorDialog\tFalse") +
+                  "\r\nDoMapping\tTrue\r\nNetPath\t\\\\srv\\s\r\nWaitTime\t0\r\n");
+    f.p.DrivesHidden = true;
+    bool runDuringBox = false;
+    f.p.Boxes.WhileOpen = [&](const platform::Box&) { runDuringBox = f.Timer1->isActive(); };
+    f.form.FormCreate();
+    const QString line = f.lblState->text();
+    EXPECT_TRUE(line.startsWith("管理者として実行中です。")) << line.toStdString();
+    EXPECT_TRUE(f.Timer1->isActive()) << "the run goes on as ever";
+    if (ignoreErrors) {
+      EXPECT_TRUE(f.p.Boxes.Shown.empty());
+    } else {
+      ASSERT_EQ(f.p.Boxes.Shown.size(), 1u);
+      EXPECT_EQ(f.p.Boxes.Shown[0].Kind, platform::BoxKind::Error);
+      EXPECT_EQ(QString::fromStdString(f.p.Boxes.Shown[0].Text), line);
+      EXPECT_FALSE(runDuringBox);
+    }
+    f.Fire(f.Timer1);
+    EXPECT_EQ(f.lblState->text(), "接続終了。");
+    EXPECT_EQ(f.p.Boxes.Shown.size(), ignoreErrors ? 0u : 1u) << "said once";
+  }
+}
+
 TEST(MainWindow, SettingsPauseKeepsTheFirstSavedStatesAndResumes) {
   MainFixture f(kRunConfig);
   f.form.FormCreate();

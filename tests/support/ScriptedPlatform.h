@@ -34,6 +34,7 @@ class ScriptedPlatform : public platform::NetworkService,
   std::uint32_t DefaultAddCode = 0;    // once AddCodes is empty
   std::intptr_t ProbeHandle = 1;       // 0: the probe opens no search
   platform::OsVersion OsVersionValue;
+  bool DrivesHidden = false;         // an elevated administrator's process
   std::function<void()> DuringAdd;   // runs inside AddConnection
   std::function<void()> DuringPump;  // runs inside ProcessMessages
 
@@ -63,6 +64,7 @@ class ScriptedPlatform : public platform::NetworkService,
                   std::uintptr_t extraInfo) override;
   // OsIdentity
   platform::OsVersion Version() override { return OsVersionValue; }
+  bool DrivesHiddenFromUser() override { return DrivesHidden; }
   // Application
   std::string Title() const override { return CurrentTitle; }
   void SetTitle(const std::string& title) override;

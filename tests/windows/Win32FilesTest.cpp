@@ -8,12 +8,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/Codec.h"
 #include "platform/Errors.h"
+#include "platform/FileIO.h"
 #include "settings/DefUnit.h"
 #include "support/RecordingBoxes.h"
 #include "support/TestFiles.h"
@@ -90,4 +92,41 @@ TEST(Win32Files, AFileHeldOpenElsewhereIsNotReplaced) {
   CloseHandle(held);
   EXPECT_EQ(testsupport::ReadBytes(path), "old");
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"conf.dat"}) << "no temporary file stays";
+}
+
+// A user's first start on their own configuration makes it from the one the
+// administrator left for the machine; after that it is the user's, and the
+// machine's changes no longer reach it. No other file is made that way.
+// (The test's own Wine prefix: its user's and machine's folders.)
+TEST(Win32Files, TheMachinesConfigurationSeedsAUsersFirstStart) {
+  const std::string own = platform::CommandLineFileName("%APPDATA%\\Kayoiji\\ConfFile.dat");
+  const std::string seed = platform::CommandLineFileName("%ProgramData%\\Kayoiji\\ConfFile.dat");
+  ASSERT_EQ(own.find('%'), std::string::npos);
+  const std::filesystem::path ownFolder = std::filesystem::path(own).parent_path();
+  const std::filesystem::path seedFolder = std::filesystem::path(seed).parent_path();
+  std::filesystem::remove_all(ownFolder);
+  std::filesystem::create_directories(seedFolder);
+  auto put = [&seed](const char* bytes) { std::ofstream(seed, std::ios::binary) << bytes; };
+  put("DoMapping\tTrue\r\nExitTime\t7\r\n");
+
+  auto load = [](const std::string& name) {
+    DefUnit::RunningSettings loaded;
+    testsupport::RecordingBoxes boxes;
+    DefUnit::LoadSettings(loaded, {"kayoiji", "-f", name}, boxes);
+    return std::make_pair(loaded.ExitTime, boxes.Shown.size());
+  };
+  // As a shortcut for all users names it, in another case.
+  EXPECT_EQ(load("%appdata%\\KAYOIJI\\conffile.dat"), std::make_pair(7, std::size_t{0}));
+  EXPECT_EQ(testsupport::ReadBytes(own), "DoMapping\tTrue\r\nExitTime\t7\r\n");
+  const auto files = std::distance(std::filesystem::directory_iterator(ownFolder), {});
+  EXPECT_EQ(files, 1) << "no temporary file stays";
+
+  put("ExitTime\t9\r\n");
+  EXPECT_EQ(load(own).first, 7) << "the user's file is never replaced";
+  TempDir dir;
+  EXPECT_EQ(load(dir.File("conf.dat")).second, 1u) << "only the user's own is made";
+  EXPECT_TRUE(dir.Names().empty());
+
+  std::filesystem::remove_all(ownFolder);
+  std::filesystem::remove_all(seedFolder);
 }

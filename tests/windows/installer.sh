@@ -5,7 +5,11 @@
 # the current user (with "ログオン時に起動する" asked for by /STARTUP), the
 # notices beside the program, the program starts from its shortcut's
 # command, and the uninstaller removes everything but the user's
-# configuration, which a second install does not replace either.
+# configuration, which a second install does not replace either, not even
+# with /CONFIG. Then for every user (/ALLUSERS) as an administrator deploys
+# it: the configuration given with /CONFIG becomes the machine's, the
+# shortcuts for all users name each user's own, which the first start makes
+# from the machine's and a later start leaves alone; removed again.
 # usage: installer.sh WINE KAYOIJI.EXE SETUP.EXE ZIP WINDOW-PROBE.EXE
 # The prepared prefix and the Japanese locale come in the environment.
 set -euo pipefail
@@ -76,13 +80,29 @@ install() {
   "$wine" "$setup" /S "$@"
   "$server" -w
 }
+# As cmd passes them, quotes and all (Wine would quote a parameter itself).
+install_cmd() {
+  local script=$WINEPREFIX/drive_c/kayoiji-test/setup.bat
+  mkdir -p "$(dirname "$script")"
+  printf '"%s" /S %s\r\nexit %%errorlevel%%\r\n' "$(winepath_w "$setup")" "$*" |
+    iconv -f UTF-8 -t CP932 >"$script"
+  "$wine" cmd /c 'C:\kayoiji-test\setup.bat' >/dev/null || return $?
+  "$server" -w
+}
+# Connections an administrator hands out, in a file whose name has a blank.
+given="$WINEPREFIX/drive_c/kayoiji-test/配布 設定.dat"
+mkdir -p "$(dirname "$given")"
+printf '### DRIVLINK Config file\r\nDoMapping\tFalse\r\nExitTime\t5\r\n' >"$given"
+config_option="/CONFIG=\"$(winepath_w "$given")\""
 uninstall() {
   "$wine" "$instdir/Uninstall.exe" /S
   # The uninstaller runs on from a copy of itself; wait for that too.
   "$server" -w
 }
 
-rm -rf "$instdir" "$(dirname "$config")" "$startup" "$watcher_startup"
+# No machine's configuration left by an earlier run: the sample makes the user's.
+rm -rf "$instdir" "$(dirname "$config")" "$startup" "$watcher_startup" \
+  "$WINEPREFIX/drive_c/ProgramData/Kayoiji"
 install /STARTUP /RECONNECT
 [ -f "$instdir/Kayoiji.exe" ] || fail "not installed into $instdir"
 licenses "$instdir/licenses" "the installed program's folder"
@@ -119,10 +139,69 @@ uninstall
 [ "$(cat "$config")" = $'DoMapping\tTrue\r' ] || fail "the user's configuration was removed or changed"
 echo "uninstalled; the user's configuration stays"
 
-install
+install_cmd "$config_option" || fail "the second install failed: $?"
 [ -f "$instdir/Kayoiji.exe" ] || fail "the second install failed"
 [ ! -e "$startup" ] || fail "a Startup shortcut without /STARTUP"
 [ ! -e "$watcher_startup" ] || fail "a watcher's Startup shortcut without /RECONNECT"
 [ "$(cat "$config")" = $'DoMapping\tTrue\r' ] || fail "the second install replaced the user's configuration"
 uninstall
-echo "installed again without /STARTUP: no Startup shortcut, the configuration kept"
+rm "$config"
+install_cmd "$config_option" || fail "the third install failed: $?"
+cmp -s "$config" "$given" || fail "/CONFIG did not make the user's configuration"
+uninstall
+echo "installed again without /STARTUP: no Startup shortcut, the configuration kept;" \
+  "/CONFIG makes a missing one"
+
+# For every user of the machine.
+machine_dir="$WINEPREFIX/drive_c/Program Files/Kayoiji"
+seed=$WINEPREFIX/drive_c/ProgramData/Kayoiji/ConfFile.dat
+common="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs"
+machine_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kayoiji'
+rm -rf "$machine_dir" "$(dirname "$seed")" "$(dirname "$config")"
+status=0
+"$wine" "$setup" /S /ALLUSERS '/CONFIG=C:\nothere.dat' || status=$?
+"$server" -w
+[ "$status" = 2 ] && [ ! -e "$machine_dir" ] || fail "a missing /CONFIG file: status $status"
+install_cmd /ALLUSERS /STARTUP /RECONNECT "$config_option" || fail "/ALLUSERS failed: $?"
+[ -f "$machine_dir/Kayoiji.exe" ] || fail "not installed into $machine_dir"
+licenses "$machine_dir/licenses" "the program's folder for all users"
+cmp -s "$seed" "$given" || fail "/CONFIG did not become the machine's configuration"
+[ ! -e "$config" ] || fail "installing for all users made the installer's own configuration"
+"$wine" reg query "$machine_key" /v UninstallString >/dev/null 2>&1 || fail "no uninstall entry"
+"$wine" reg query "$uninstall_key" >/dev/null 2>&1 && fail "an uninstall entry of the user's own"
+[ -f "$common/Kayoiji/Kayoiji.lnk" ] || fail "no Start menu shortcut for all users"
+common_startup=$(find "$common" -maxdepth 1 -iname startup | head -n 1)
+each_users='-f "%APPDATA%\Kayoiji\ConfFile.dat"'
+for program in Kayoiji KayoijiReconnect; do
+  link=$("$wine" "$probe" shortcut "$(winepath_w "$common_startup/$program.lnk")" | tr -d '\r')
+  [ "$(sed -n 's/^target\t//p' <<<"$link")" = "$(winepath_w "$machine_dir/$program.exe")" ] &&
+    [ "$(sed -n 's/^arguments\t//p' <<<"$link")" = "$each_users" ] ||
+    fail "the Startup shortcut for all users: $link"
+done
+echo "installed for all users: shortcuts with $each_users, the machine's configuration in place"
+
+# A user's first start as the shortcut starts it: the user's own
+# configuration made from the machine's, then never replaced by it.
+start_as_shortcut() {
+  "$wine" "$machine_dir/Kayoiji.exe" -f '%APPDATA%\Kayoiji\ConfFile.dat' &
+  program=$!
+  main_window_shown || fail "the program for all users shows no main window"
+  kill "$program"
+  "$server" -k 2>/dev/null || true
+}
+start_as_shortcut
+cmp -s "$config" "$given" || fail "the first start did not make the configuration from the machine's"
+printf 'ExitTime\t9\r\n' >"$seed"
+start_as_shortcut
+cmp -s "$config" "$given" || fail "the machine's configuration replaced the user's"
+echo "the first start made the user's configuration from the machine's; the second left it"
+
+"$wine" "$machine_dir/Uninstall.exe" /S
+"$server" -w
+[ ! -e "$machine_dir" ] || fail "left behind: $(ls "$machine_dir")"
+[ ! -e "$common_startup/Kayoiji.lnk" ] && [ ! -e "$common_startup/KayoijiReconnect.lnk" ] &&
+  [ ! -e "$common/Kayoiji" ] || fail "shortcuts for all users left behind"
+"$wine" reg query "$machine_key" >/dev/null 2>&1 && fail "the uninstall entry is left behind"
+[ -f "$seed" ] && [ -f "$config" ] || fail "the machine's or the user's configuration was removed"
+rm -rf "$(dirname "$seed")"
+echo "uninstalled for all users; the configurations stay"

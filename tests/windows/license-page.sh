@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The installer's first page shows the licence notices: its heading is
 # "ライセンス表示", and its text box holds the notices whole, from the first
-# line to the last. The page's screenshot goes to OUT.
+# line to the last. The next page asks for whom to install. The pages'
+# screenshots go to OUT.
 # usage: license-page.sh WINE SETUP.EXE WINDOW-PROBE.EXE NOTICES.TXT OUT
 # The prepared prefix and the Japanese locale come in the environment.
 set -euo pipefail
@@ -43,3 +44,14 @@ notices = " ".join(open(sys.argv[2], encoding="utf-8-sig").read().split())
 sys.exit(0 if notices in page else 1)
 PY
 echo "installer: the first page \"$title\" shows the notices ($(wc -c <"$notices") bytes) under ライセンス表示"
+
+# "次へ": for whom (Wine runs it as administrator, so both can be chosen).
+LC_ALL=C.UTF-8 xdotool windowfocus --sync "$window" key alt+n
+sleep 1
+title=$(LC_ALL=C.UTF-8 xdotool getwindowname "$window") || fail "the installer ended at \"次へ\""
+"$wine" "$probe" texts "$title" | tr -d '\r' >"$texts" || fail "cannot read the installer's page"
+for choice in '自分だけ (管理者権限は不要)' 'このコンピューターのすべてのユーザー'; do
+  grep -qF "$choice" "$texts" || fail "the second page does not offer \"$choice\": $(cat "$texts")"
+done
+import -window "$window" "$out/windows-installer-mode.png"
+echo "installer: the second page asks for whom to install"

@@ -9,6 +9,10 @@
 #                    holds "表" (second Shift-JIS byte 0x5C); the file's bytes;
 #                    "Version" shows the About box
 #   missing-config   the box for a configuration file that is not there
+#   elevated         without the machine's EnableLinkedConnections, Wine's
+#                    elevated token hides the drives from unelevated
+#                    programs: the box and the state label say so once, and
+#                    the watcher (KAYOIJI_RECONNECT_EXE) in its log
 # With the test network provider (provider.sh, the share in
 # KAYOIJI_PROVIDER_SHARE_DIR, the DLL in KAYOIJI_PROVIDER_DLL, the second
 # program's calls through KAYOIJI_WNET_CALL):
@@ -267,6 +271,36 @@ case $case_name in
     echo "box \"エラー\" shown, then the main window"
     click 366 32
     wait_exit 10
+    ;;
+
+  elevated)
+    policy='HKLM\Software\Microsoft\Windows\CurrentVersion\Policies\System'
+    "$wine" reg delete "$policy" /v EnableLinkedConnections /f >/dev/null
+    trap '"$wine" reg add "$policy" /v EnableLinkedConnections /t REG_DWORD /d 1 /f >/dev/null
+          finish' EXIT
+    config "$work/ConfFile.dat" '### DRIVLINK Config file' 'DoMapping	False' \
+      'NoErrorDialog	False' 'ExitTime	5'
+    start -f ConfFile.dat
+    box=$(expect_box 'エラー' '管理者として実行中です。' 30)
+    dismiss "$box"
+    wait_window '^ Kayoiji$' 10 >/dev/null
+    sleep 1
+    shot_main windows-elevated.png
+    echo "the main window after the box: $out/windows-elevated.png"
+    click 366 32
+    wait_exit 10
+    log=$(find "$WINEPREFIX/drive_c/users" -path '*/Local/Kayoiji/reconnect.log')
+    [ -z "$log" ] || rm -f "$log"
+    "$wine" "$KAYOIJI_RECONNECT_EXE" -f "$("$wine" winepath -w "$work/ConfFile.dat" | tr -d '\r')" &
+    pid=$!
+    for _ in $(seq 100); do
+      log=$(find "$WINEPREFIX/drive_c/users" -path '*/Local/Kayoiji/reconnect.log')
+      [ -n "$log" ] && grep -q '待機中' "$log" && break
+      sleep 0.1
+    done
+    [ -n "$log" ] && [ "$(grep -c '管理者として実行中です。' "$log")" = 1 ] ||
+      fail "the watcher's log does not say it once: $(cat "$log" 2>/dev/null)"
+    grep '管理者として' "$log"
     ;;
 
   provider-run)

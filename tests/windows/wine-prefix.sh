@@ -6,6 +6,9 @@
 # With "x11" the prefix is for the real program on a screen instead: Wine's
 # X11 driver, windows that Wine frames itself (there is no window manager),
 # and the Japanese faces the program asks for replaced by the IPA fonts.
+# Wine runs every program with an administrator's elevated token; the
+# machine links the connections of both halves, as many offices set it, so
+# that the program says nothing of it (the elevated case removes the value).
 # usage: wine-prefix.sh <wine loader> <prefix> <locale folder> [x11]
 set -euo pipefail
 wine=$1 prefix=$2 locales=$3 display=${4:-null}
@@ -19,8 +22,11 @@ if [ ! -d "$locales/ja_JP.UTF-8" ]; then
     echo "no Japanese locale: the code page 932 cases will be skipped" >&2
 fi
 
+# The stamp holds this script's version: a prefix prepared by an older one
+# is prepared again.
 stamp=$prefix/.kayoiji-prepared
-[ -f "$stamp" ] && exit 0
+version=2
+[ "$(cat "$stamp" 2>/dev/null)" = "$version" ] && exit 0
 server=$(dirname "$wine")/wineserver
 [ -x "$server" ] || server=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 export WINEPREFIX=$prefix WINEDEBUG=-all
@@ -33,6 +39,8 @@ fi
 # missing 32-bit half is noise.
 "${run[@]}" wineboot -i >/dev/null 2>&1
 reg() { "${run[@]}" reg add "$@" /f >/dev/null; }
+reg 'HKLM\Software\Microsoft\Windows\CurrentVersion\Policies\System' \
+  /v EnableLinkedConnections /t REG_DWORD /d 1
 if [ "$display" = x11 ]; then
   reg 'HKCU\Software\Wine\X11 Driver' /v Managed /d N
   for face in 'ＭＳ Ｐゴシック' 'MS PGothic' 'MS UI Gothic'; do
@@ -45,4 +53,4 @@ else
   reg 'HKCU\Software\Wine\Drivers' /v Graphics /d null
 fi
 "$server" -w
-touch "$stamp"
+echo "$version" >"$stamp"

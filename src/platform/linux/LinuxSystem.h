@@ -17,6 +17,8 @@ class LinuxKeyboard : public Keyboard {
 class LinuxOsIdentity : public OsIdentity {
  public:
   OsVersion Version() override { return {}; }
+  // One user's mounts are the same for all of the user's programs.
+  bool DrivesHiddenFromUser() override { return false; }
 };
 
 }  // namespace platform

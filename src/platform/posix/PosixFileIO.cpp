@@ -249,4 +249,10 @@ void WriteFileReplacing(const std::string& path, const std::string& contents) {
   if (err != 0) throw InOutErrorFromErrno(err);
 }
 
+std::string CommandLineFileName(const std::string& given) {
+  return given;
+}
+
+void SeedUserConfiguration(const std::string&, std::size_t) {}
+
 }  // namespace platform

@@ -1,5 +1,12 @@
-// File access on Windows: the ANSI file calls, a rename that replaces.
+// File access on Windows: the ANSI file calls, a rename that replaces; the
+// user's configuration made from the machine's.
 #include <windows.h>
+// After windows.h:
+#include <knownfolders.h>
+#include <shlobj.h>
+
+#include <cstring>
+#include <string>
 
 #include "platform/Errors.h"
 #include "platform/FileIO.h"
@@ -119,6 +126,93 @@ void WriteInPlace(const std::string& path, const std::string& contents) {
   if (!ok) throw InOutErrorFromWin32(err);
 }
 
+// A new temporary file named `prefix` and six characters; INVALID_HANDLE_VALUE
+// with the error in `err` when the folder takes none.
+HANDLE CreateTemporary(const std::string& prefix, std::string& temp, DWORD& err) {
+  for (int attempt = 0;; ++attempt) {
+    temp = prefix + RandomSuffix();
+    HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) return h;
+    err = GetLastError();
+    if (err != ERROR_FILE_EXISTS || attempt >= 100) return INVALID_HANDLE_VALUE;
+  }
+}
+
+// Writes `contents` into the temporary file `h`, closes it and renames it to
+// `path` with the `flags` of MoveFileExA. False with the system's error;
+// the temporary file is gone then.
+bool MoveInto(HANDLE h, const std::string& temp, const std::string& contents,
+              const std::string& path, DWORD flags) {
+  const bool ok = WriteAll(h, contents) && FlushFileBuffers(h);
+  DWORD err = ok ? 0 : GetLastError();
+  if (!CloseHandle(h) && ok) err = GetLastError();
+  if (err == 0 && MoveFileExA(temp.c_str(), path.c_str(), flags | MOVEFILE_WRITE_THROUGH)) {
+    return true;
+  }
+  if (err == 0) err = GetLastError();
+  DeleteFileA(temp.c_str());
+  SetLastError(err);
+  return false;
+}
+
+// Where the machine's configuration and each user's own lie, below a known folder.
+const wchar_t* const kConfigUnder = L"\\Kayoiji\\ConfFile.dat";
+
+std::wstring Wide(const std::string& ansi) {
+  const int n =
+      MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), n);
+  return wide;
+}
+
+// Empty when the ANSI code page cannot name it: the file calls here are ANSI.
+std::string Ansi(const std::wstring& wide) {
+  BOOL lossy = FALSE;
+  const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(),
+                                    static_cast<int>(wide.size()), nullptr, 0, nullptr, &lossy);
+  std::string ansi(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                      ansi.data(), n, nullptr, &lossy);
+  return lossy ? std::string() : ansi;
+}
+
+std::wstring KnownFolder(REFKNOWNFOLDERID id) {
+  PWSTR path = nullptr;
+  std::wstring folder;
+  if (SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, &path)) && path != nullptr) folder = path;
+  CoTaskMemFree(path);
+  return folder;
+}
+
+std::wstring FullPath(const std::wstring& path) {
+  const DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (n == 0) return path;
+  std::wstring full(n, L'\0');
+  const DWORD written = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
+  full.resize(written < n ? written : 0);
+  return full;
+}
+
+// Names of one file: whole paths compared without regard to case, as the
+// file system does.
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+  const std::wstring fa = FullPath(a);
+  const std::wstring fb = FullPath(b);
+  return !fa.empty() && CompareStringOrdinal(fa.c_str(), static_cast<int>(fa.size()), fb.c_str(),
+                                             static_cast<int>(fb.size()), TRUE) == CSTR_EQUAL;
+}
+
+// The sample the program comes with, in its own folder.
+std::string SampleBesideProgram() {
+  char self[MAX_PATH];
+  const DWORD n = GetModuleFileNameA(nullptr, self, sizeof self);
+  if (n == 0 || n >= sizeof self) return {};
+  const std::string program(self, n);
+  return program.substr(0, NameStart(program)) + "ConfFile.dat";
+}
+
 }  // namespace
 
 bool FileOpensForReading(const std::string& path) {
@@ -158,29 +252,59 @@ void WriteFileReplacing(const std::string& given, const std::string& contents) {
   RemoveStaleTemporaries(folder, prefix);
 
   std::string temp;
-  HANDLE h = INVALID_HANDLE_VALUE;
-  for (int attempt = 0; h == INVALID_HANDLE_VALUE; ++attempt) {
-    temp = folder + prefix + RandomSuffix();
-    h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                    nullptr);
-    if (h != INVALID_HANDLE_VALUE) break;
-    const DWORD err = GetLastError();
-    if (err == ERROR_FILE_EXISTS && attempt < 100) continue;
+  DWORD err = 0;
+  HANDLE h = CreateTemporary(folder + prefix, temp, err);
+  if (h == INVALID_HANDLE_VALUE) {
     if (err == ERROR_ACCESS_DENIED && exists) return WriteInPlace(path, contents);
     throw InOutErrorFromWin32(err);
   }
-  const bool ok = WriteAll(h, contents) && FlushFileBuffers(h);
-  const DWORD writeErr = ok ? 0 : GetLastError();
-  if (!CloseHandle(h) || !ok) {
-    const DWORD err = ok ? GetLastError() : writeErr;
-    DeleteFileA(temp.c_str());
-    throw InOutErrorFromWin32(err);
+  if (!MoveInto(h, temp, contents, path, MOVEFILE_REPLACE_EXISTING)) {
+    throw InOutErrorFromWin32(GetLastError());
   }
-  if (!MoveFileExA(temp.c_str(), path.c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    const DWORD err = GetLastError();
-    DeleteFileA(temp.c_str());
-    throw InOutErrorFromWin32(err);
+}
+
+std::string CommandLineFileName(const std::string& given) {
+  if (given.find('%') == std::string::npos) return given;
+  // For ANSI text the call wants one byte more than it reports.
+  const DWORD size = ExpandEnvironmentStringsA(given.c_str(), nullptr, 0) + 1;
+  std::string expanded(size, '\0');
+  const DWORD n = ExpandEnvironmentStringsA(given.c_str(), expanded.data(), size);
+  if (n == 0 || n > size) return given;
+  expanded.resize(std::strlen(expanded.c_str()));
+  return expanded;
+}
+
+void SeedUserConfiguration(const std::string& path, std::size_t limit) {
+  if (path.empty() || GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return;
+  const DWORD missing = GetLastError();
+  if (missing != ERROR_FILE_NOT_FOUND && missing != ERROR_PATH_NOT_FOUND) return;
+  const std::wstring own = KnownFolder(FOLDERID_RoamingAppData);
+  if (own.empty() || !SamePath(Wide(path), own + kConfigUnder)) return;
+
+  std::string contents;
+  bool found = false;
+  for (const std::string& seed :
+       {Ansi(KnownFolder(FOLDERID_ProgramData) + kConfigUnder), SampleBesideProgram()}) {
+    if (!seed.empty() && ReadRegularFile(seed, limit, contents, nullptr) == ReadResult::Ok) {
+      found = true;
+      break;
+    }
+  }
+  if (!found) return;
+  // A user who has never started it has no folder of it yet.
+  const std::string folder = path.substr(0, NameStart(path));
+  if (!folder.empty() && !CreateDirectoryA(folder.c_str(), nullptr) &&
+      GetLastError() != ERROR_ALREADY_EXISTS) {
+    throw InOutErrorFromWin32(GetLastError());
+  }
+  std::string temp;
+  DWORD err = 0;
+  HANDLE h = CreateTemporary(folder + TemporaryNamePrefix(path.substr(folder.size())), temp, err);
+  if (h == INVALID_HANDLE_VALUE) throw InOutErrorFromWin32(err);
+  // Without replacing: a file that turned up meanwhile is the user's.
+  if (!MoveInto(h, temp, contents, path, 0)) {
+    err = GetLastError();
+    if (err != ERROR_ALREADY_EXISTS && err != ERROR_FILE_EXISTS) throw InOutErrorFromWin32(err);
   }
 }
 
