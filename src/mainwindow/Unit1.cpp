@@ -204,7 +204,9 @@ void TfrmMain::FormCreate() {
     services_.Boxes->Show(platform::ErrorBox(hidden));
   }
   run_->Prepare();
-  if (!hidden.empty()) SetStateText(hidden);
+  // The label has room for the first sentence only (the window's shape cuts
+  // the rest); the box and the watcher's log carry the whole warning.
+  if (!hidden.empty()) SetStateText(hidden.substr(0, hidden.find("。") + std::string("。").size()));
   ShapeWindow();
 }
 
