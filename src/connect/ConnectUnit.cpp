@@ -178,8 +178,10 @@ std::uint32_t ReportOutcome(platform::Services& services, MainView& view, bool s
 }
 
 // ConnectEntry with the platform's code, which the run keeps for its notice.
+// With `holdIfLocked` a store found locked ends the attempt before it
+// begins, without a word: the run then waits for the store.
 std::uint32_t ConnectEntryCode(DefUnit::RunningSettings& settings, platform::Services& services,
-                               MainView& view, int index) {
+                               MainView& view, int index, bool holdIfLocked = false) {
   const bool showBox = !view.NoErrorTicked();
 
   DefUnit::TextField& path = settings.NetPath[static_cast<std::size_t>(index)];
@@ -194,6 +196,7 @@ std::uint32_t ConnectEntryCode(DefUnit::RunningSettings& settings, platform::Ser
   request.UserName = DefUnit::FieldText(settings.UserName[static_cast<std::size_t>(index)]);
   // Never an empty password in place of one the store could not give.
   std::uint32_t code = PasswordForAttempt(settings, services, index, request.Password);
+  if (code == platform::code::StoreStaysLocked && holdIfLocked) return code;
   if (code == platform::code::NoError) {
     code = AttemptConnection(services, settings.HoldShiftKey, request,
                              [&view] { view.SetStateText("接続処理中"); });
@@ -284,13 +287,16 @@ void ConnectionRun::TickPass() {
     std::int32_t& countdown = settings_.Countdown[static_cast<std::size_t>(i)];
     if (countdown == -1) {
       ++finished;
-    } else if (countdown == 0 && WaitsForStore(i)) {
-      // Neither attempted nor counted as a failure.
+    } else if (countdown == 0 && StoreLockedFor(i)) {
+      WaitForStore(i);
     } else if (countdown == 0 && gate_ && !gate_(i)) {
       countdown = -1;
     } else if (countdown == 0) {
-      const std::uint32_t code = Attempt(i);
-      if (code != platform::code::NoError) {
+      const std::uint32_t code = Attempt(i, true);
+      if (code == platform::code::StoreStaysLocked) {
+        // Locked since the store was last heard of: a wait all the same.
+        WaitForStore(i);
+      } else if (code != platform::code::NoError) {
         std::int32_t& errors = settings_.ErrorCount[static_cast<std::size_t>(i)];
         ++errors;
         if (!GivenUp(errors, settings_.MaxError[static_cast<std::size_t>(i)], code)) {
@@ -322,29 +328,29 @@ void ConnectionRun::ConnectNowPass() {
   if (!abandoned_) timer2_.SetEnabled(true);
 }
 
+bool ConnectionRun::StoreLockedFor(int index) {
+  return DefUnit::PasswordInStore(settings_, index) && services_.Secrets != nullptr &&
+         services_.Secrets->Locked();
+}
+
 // A locked store is no failed attempt: the entry waits without using one,
 // and is tried at the first tick after the store unlocks (the store's own
 // change notice clears Locked()). It gives up once it has waited as long as
 // its attempts would have taken, each after its wait.
-bool ConnectionRun::WaitsForStore(int index) {
-  if (!DefUnit::PasswordInStore(settings_, index) || services_.Secrets == nullptr ||
-      !services_.Secrets->Locked()) {
-    return false;
-  }
+void ConnectionRun::WaitForStore(int index) {
   const auto slot = static_cast<std::size_t>(index);
   const std::int64_t patience = (std::int64_t{std::max(settings_.WaitTime[slot], 0)} + 1) *
                                 std::max(settings_.MaxError[slot], 1);
-  if (++lockedTicks_[slot] <= patience) return true;
+  if (++lockedTicks_[slot] <= patience) return;
   ++settings_.ErrorCount[slot];
   settings_.Countdown[slot] = -1;
   lastCode_[slot] = platform::code::StoreStaysLocked;
   ReportOutcome(services_, view_, !view_.NoErrorTicked(),
                 DefUnit::CredentialNameOf(settings_, index).RemoteName, lastCode_[slot]);
-  return true;
 }
 
-std::uint32_t ConnectionRun::Attempt(int index) {
-  const std::uint32_t code = ConnectEntryCode(settings_, services_, view_, index);
+std::uint32_t ConnectionRun::Attempt(int index, bool holdIfLocked) {
+  const std::uint32_t code = ConnectEntryCode(settings_, services_, view_, index, holdIfLocked);
   lastCode_[static_cast<std::size_t>(index)] = code;
   return code;
 }

@@ -121,11 +121,12 @@ class ConnectionRun {
   void TickPass();
   void ConnectNowPass();
   void RunDeferred();
-  // True while entry `index` waits for the secret store to unlock (or has
-  // just given up waiting).
-  bool WaitsForStore(int index);
+  // Whether entry `index`'s password is in a store known to be locked.
+  bool StoreLockedFor(int index);
+  // One tick of waiting for the store to unlock, or giving up waiting.
+  void WaitForStore(int index);
   // ConnectEntry, remembering the platform's code for the run's notice.
-  std::uint32_t Attempt(int index);
+  std::uint32_t Attempt(int index, bool holdIfLocked = false);
   void NotifyGivenUp(int count);
 
   DefUnit::RunningSettings& settings_;

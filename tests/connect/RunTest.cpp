@@ -330,10 +330,13 @@ TEST(ConnectionRun, PasswordsComeFromTheStoreAndALockedStoreCostsNoAttempt) {
   StoreRun f;
   f.SetEntry(0, 1, 2);
   f.store.IsLocked = true;
+  f.store.LockNoticed = false;  // found locked by the first read, then known
   // Due on tick 2; waits, unattempted, as long as its two attempts would take.
   for (int tick = 1; tick <= 4; ++tick) f.run.Tick();
   EXPECT_EQ(f.Adds("\\\\srv\\s0"), 0);
   EXPECT_EQ(f.settings.ErrorCount[0], 0);
+  EXPECT_EQ(f.store.Calls, std::vector<std::string>{"read \\\\srv\\s0 u"}) << "asked once";
+  EXPECT_EQ(f.p.StateText, "接続終了。") << "nothing said of the wait";
   EXPECT_EQ(f.Adds("\\\\srv\\s1"), 1) << "a password in the file needs no store";
   EXPECT_TRUE(f.Sent("pw=filepw"));
 

@@ -20,17 +20,23 @@ class FakeSecretStore : public platform::SecretStore {
   // ---- script ----
   bool IsAvailable = true;
   bool IsLocked = false;
+  // False: the lock is not yet known to Locked(), until a Read meets it (a
+  // store that started locked after it was first asked).
+  bool LockNoticed = true;
   std::set<Key> RefuseWrites;  // Write answers "full" for these
   // ---- state and record ----
   std::map<Key, std::string> Held;
   std::vector<std::string> Calls;  // "read \\a\b u", "write ...", "remove ..."
 
   bool Available() override { return IsAvailable; }
-  bool Locked() override { return IsAvailable && IsLocked; }
+  bool Locked() override { return IsAvailable && IsLocked && LockNoticed; }
   platform::StoredPassword Read(const platform::CredentialName& name) override {
     Calls.push_back("read " + Text(name));
     if (!IsAvailable) return {platform::StoreAnswer::NoStore, {}, {}};
-    if (IsLocked) return {platform::StoreAnswer::Locked, {}, {}};
+    if (IsLocked) {
+      LockNoticed = true;
+      return {platform::StoreAnswer::Locked, {}, {}};
+    }
     const auto it = Held.find(KeyOf(name));
     if (it == Held.end()) return {platform::StoreAnswer::NotFound, {}, {}};
     return {platform::StoreAnswer::Found, it->second, {}};

@@ -164,6 +164,10 @@ StoredPassword SecretServiceStore::Read(const CredentialName& name) {
   const char* text = value != nullptr ? secret_value_get_text(value) : nullptr;
   if (secret_item_get_locked(item)) {
     answer.Answer = StoreAnswer::Locked;
+    // The service may have started only now: learn its state, and its signals.
+    if (!watching_) Watch();
+    if (collection_.empty()) ReadLocked();
+    locked_ = true;
   } else if (text == nullptr) {
     answer.Answer = StoreAnswer::Failed;
     answer.Reason = "the stored secret is not a text";
