@@ -18,6 +18,7 @@ void StoredPasswords::Load(const DefUnit::ConnectionSettings& running,
     const auto i = static_cast<std::size_t>(k);
     ShownNames[i].reset();
     Unknown[i] = false;
+    Given[i].clear();
     if (!Written(running, k) || !DefUnit::PasswordInStore(running, k)) continue;
     ShownNames[i] = DefUnit::CredentialNameOf(running, k);
     const platform::StoredPassword read =
@@ -25,6 +26,7 @@ void StoredPasswords::Load(const DefUnit::ConnectionSettings& running,
                          : platform::StoredPassword{platform::StoreAnswer::NoStore, {}, {}};
     if (read.Answer == platform::StoreAnswer::Found) {
       DefUnit::SetField(working.UserPasswd[i], read.Password);
+      Given[i] = DefUnit::FieldText(working.UserPasswd[i]);
     } else {
       Unknown[i] = true;
     }
@@ -45,9 +47,14 @@ StoreMove MovePasswordsForSave(const DefUnit::ConnectionSettings& working,
       return move;
     }
     if (!working.PasswordStore) continue;
-    const std::string reason = store != nullptr
-                                   ? store->Write(name, DefUnit::FieldText(working.UserPasswd[i]))
-                                   : std::string("no secret store");
+    const std::string password = DefUnit::FieldText(working.UserPasswd[i]);
+    // Already there as it is: not written again (a locked store would ask).
+    if (known.ShownNames[i] == name && known.Given[i] == password) {
+      move.ToFile.UserPasswd[i].fill('\0');
+      continue;
+    }
+    const std::string reason =
+        store != nullptr ? store->Write(name, password) : std::string("no secret store");
     if (reason.empty()) {
       move.ToFile.UserPasswd[i].fill('\0');
     } else {

@@ -22,6 +22,8 @@ struct StoredPasswords {
   // The store could not give the entry's password (locked, missing): the
   // working copy's password is empty for want of it, not because it is.
   std::array<bool, DefUnit::MaxEntries> Unknown{};
+  // What the store gave for each entry when the dialog was shown.
+  std::array<std::string, DefUnit::MaxEntries> Given{};
 
   // Fills the working copy's passwords from the store, for the entries of
   // `running` that keep theirs there. Never prompts.

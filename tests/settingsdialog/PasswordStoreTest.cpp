@@ -55,6 +55,14 @@ TEST_F(PasswordStoreOption, MovesEveryPasswordIntoTheStoreAndBackAsTheFileHadThe
   Show();
   EXPECT_TRUE(passwordStore->isChecked());
   EXPECT_EQ(txtPassWD->text(), "pw1") << "shown from the store";
+  // Saved again unchanged: nothing to write into the store (a locked one would ask).
+  store.Calls.clear();
+  Click(smallStart);
+  Click(smallStart);
+  Click(btnSave);
+  EXPECT_EQ(store.Calls, (std::vector<std::string>{}));
+  Restart();
+  Show();
   Click(passwordStore);
   Click(btnSave);
   EXPECT_TRUE(store.Held.empty()) << "removed once the file had them back";
@@ -86,7 +94,7 @@ TEST_F(PasswordStoreOption, APasswordTheStoreRefusesStaysInTheFileWithTheReasonS
   store.RefuseWrites.insert(kFirst);
   const std::string saved = File();
   Show();
-  Type(txtSecond, "1");
+  Type(txtPassWD, "!");
   Click(btnSave);
   EXPECT_EQ(File(), saved);
   EXPECT_TRUE(dialog->isVisible());
