@@ -1,10 +1,8 @@
 // The Secret Service backend against a real gnome-keyring-daemon on a private
-// session bus (secret-service.sh), and against a bus without any store.
-#include <gio/gio.h>
+// session bus (secret-service.sh), and against a bus without any store. Its
+// lock, watched, is tested end to end (PasswordStoreRunTest.cpp).
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -17,24 +15,6 @@ namespace {
 
 bool InKeyringFixture() {
   return std::getenv("KAYOIJI_TEST_KEYRING_PASSWORD") != nullptr;
-}
-
-// The keyring locked or unlocked by another program, as the desktop does.
-void Keyring(const std::string& what) {
-  const std::string command = std::string(KAYOIJI_KEYRING_CONTROL) + " " + what +
-                              (what == "unlock" ? " <<< \"$KAYOIJI_TEST_KEYRING_PASSWORD\"" : "");
-  ASSERT_EQ(std::system(("bash -c '" + command + "'").c_str()), 0) << what;
-}
-
-// Runs the default main context, as the program's event loop would, until
-// the store's lock state is `locked`; false after five seconds.
-bool SeesLocked(platform::SecretServiceStore& store, bool locked) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (store.Locked() != locked) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    g_main_context_iteration(nullptr, FALSE);
-  }
-  return true;
 }
 
 const CredentialName kShare{"\\\\127.0.0.1@4450\\\x8B\xA4\x97\x4C", "DOM\\u"};  // 共有
@@ -59,24 +39,6 @@ TEST(SecretServiceStore, KeepsReadsAndRemovesAPassword) {
   EXPECT_EQ(store.Remove(kShare), "");
   EXPECT_EQ(store.Read(kShare).Answer, StoreAnswer::NotFound);
   EXPECT_EQ(store.Remove(kShare), "") << "nothing to remove is no failure";
-}
-
-TEST(SecretServiceStore, ALockedKeyringIsReportedWithoutAPromptAndItsUnlockIsSeen) {
-  if (!InKeyringFixture()) GTEST_SKIP() << "outside secret-service.sh";
-  platform::SecretServiceStore store;
-  ASSERT_EQ(store.Write(kShare, "secret"), "");
-  ASSERT_FALSE(store.Locked());
-
-  Keyring("lock");
-  ASSERT_TRUE(SeesLocked(store, true)) << "the lock was not noticed";
-  EXPECT_EQ(store.Read(kShare).Answer, StoreAnswer::Locked);
-
-  Keyring("unlock");
-  ASSERT_TRUE(SeesLocked(store, false)) << "the unlock was not noticed";
-  const platform::StoredPassword read = store.Read(kShare);
-  EXPECT_EQ(read.Answer, StoreAnswer::Found);
-  EXPECT_EQ(read.Password, "secret");
-  store.Remove(kShare);
 }
 
 // Run on a bus with no activatable services and no keyring.
