@@ -19,6 +19,9 @@ group "test, benchmark and fuzzing libraries" libgtest-dev libgmock-dev libbench
 group "virtual display, fonts and screenshots" fonts-ipafont-gothic xvfb xauth imagemagick \
   xdotool desktop-file-utils
 group "Samba server, GVfs and D-Bus" samba smbclient gvfs-backends gvfs-fuse dbus
+# Passwords in the desktop's secret store: the Secret Service client library,
+# and a real store for the tests.
+group "secret store" libsecret-1-dev gnome-keyring
 # The reconnect watcher's tests: a network namespace with a route to add and
 # remove, and GIO's command line to lose a mount.
 group "network namespace and GIO tools" util-linux iproute2 libglib2.0-bin

@@ -17,18 +17,22 @@
 #include "settingsdialog/Unit2.h"
 
 #ifdef _WIN32
+#include "platform/windows/Win32CredentialStore.h"
 #include "platform/windows/Win32Network.h"
 #include "platform/windows/Win32System.h"
 using NetworkBackend = platform::Win32Network;
 using KeyboardBackend = platform::Win32Keyboard;
 using OsIdentityBackend = platform::Win32OsIdentity;
+using SecretStoreBackend = platform::Win32CredentialStore;
 #else
 #include "platform/linux/DesktopNotifier.h"
 #include "platform/linux/GioNetwork.h"
 #include "platform/linux/LinuxSystem.h"
+#include "platform/linux/SecretServiceStore.h"
 using NetworkBackend = platform::GioNetwork;
 using KeyboardBackend = platform::LinuxKeyboard;
 using OsIdentityBackend = platform::LinuxOsIdentity;
+using SecretStoreBackend = platform::SecretServiceStore;
 #endif
 
 namespace {
@@ -87,6 +91,8 @@ int main(int argc, char** argv) {
   services.Network = &network;
   services.Keys = &keyboard;
   services.Os = &os;
+  SecretStoreBackend secrets;
+  services.Secrets = &secrets;
 #ifndef _WIN32
   platform::DesktopNotifier notifier;
   services.Notices = &notifier;

@@ -68,6 +68,12 @@ std::string ConnectErrorMessage(std::uint32_t code) {
       return "パスワードを変更してからログオンしてください。";
     case c::AccountLockedOut:
       return "アカウントがロックされています。管理者に連絡してください。";
+    case c::StoreStaysLocked:
+      return "パスワードの保管場所がロックされたままのため、接続しませんでした。";
+    case c::NoSecretStore:
+      return "パスワードの保管場所が使えないため、接続しませんでした。";
+    case c::NotReadFromStore:
+      return "パスワードを保管場所から読み出せなかったため、接続しませんでした。";
     default:
       return "原因不明なエラーが発生しました。";
   }
@@ -94,6 +100,11 @@ bool GivenUp(std::int32_t errorCount, std::int32_t maxError, std::uint32_t lastC
   // domain locks the account after a few; another user name for a server
   // already connected cannot succeed either.
   if (CredentialsRefused(lastCode) || lastCode == platform::code::CredentialConflict) return true;
+  // Without its password from the store the entry has nothing to try with.
+  if (lastCode == platform::code::StoreStaysLocked || lastCode == platform::code::NoSecretStore ||
+      lastCode == platform::code::NotReadFromStore) {
+    return true;
+  }
   return errorCount >= std::max<std::int32_t>(maxError, 1);
 }
 
@@ -128,11 +139,49 @@ std::uint32_t AttemptConnection(platform::Services& services, bool holdShiftKey,
   return code;
 }
 
+std::uint32_t PasswordForAttempt(const DefUnit::ConnectionSettings& settings,
+                                 platform::Services& services, int index, std::string& password) {
+  password = DefUnit::FieldText(settings.UserPasswd[static_cast<std::size_t>(index)]);
+  if (!DefUnit::PasswordInStore(settings, index)) return platform::code::NoError;
+  if (services.Secrets == nullptr) return platform::code::NoSecretStore;
+  const platform::StoredPassword stored =
+      services.Secrets->Read(DefUnit::CredentialNameOf(settings, index));
+  switch (stored.Answer) {
+    case platform::StoreAnswer::Found:
+      password = stored.Password;
+      return platform::code::NoError;
+    case platform::StoreAnswer::Locked:
+      return platform::code::StoreStaysLocked;
+    case platform::StoreAnswer::NoStore:
+      return platform::code::NoSecretStore;
+    default:
+      return platform::code::NotReadFromStore;
+  }
+}
+
 namespace {
 
+// The end of every attempt: the message, its box unless errors are ignored,
+// the title at rest and the labels.
+std::uint32_t ReportOutcome(platform::Services& services, MainView& view, bool showBox,
+                            const std::string& remoteName, std::uint32_t code) {
+  std::string message = ConnectErrorMessage(code);
+  if (message.empty()) {
+    message = "接続終了。";
+  } else if (showBox) {
+    services.Boxes->Show(platform::ErrorBox(message));
+  }
+  services.App->SetTitle(TitleAtRest);
+  view.SetPathText(remoteName);
+  view.SetStateText(message);
+  return code;
+}
+
 // ConnectEntry with the platform's code, which the run keeps for its notice.
+// With `holdIfLocked` a store found locked ends the attempt before it
+// begins, without a word: the run then waits for the store.
 std::uint32_t ConnectEntryCode(DefUnit::RunningSettings& settings, platform::Services& services,
-                               MainView& view, int index) {
+                               MainView& view, int index, bool holdIfLocked = false) {
   const bool showBox = !view.NoErrorTicked();
 
   DefUnit::TextField& path = settings.NetPath[static_cast<std::size_t>(index)];
@@ -145,21 +194,14 @@ std::uint32_t ConnectEntryCode(DefUnit::RunningSettings& settings, platform::Ser
   request.RemoteName = DefUnit::FieldText(path);
   request.LocalName = DefUnit::FieldText(settings.LocalDrive[static_cast<std::size_t>(index)]);
   request.UserName = DefUnit::FieldText(settings.UserName[static_cast<std::size_t>(index)]);
-  request.Password = DefUnit::FieldText(settings.UserPasswd[static_cast<std::size_t>(index)]);
-
-  const std::uint32_t code = AttemptConnection(services, settings.HoldShiftKey, request,
-                                               [&view] { view.SetStateText("接続処理中"); });
-  std::string message = ConnectErrorMessage(code);
-
-  if (message.empty()) {
-    message = "接続終了。";
-  } else if (showBox) {
-    services.Boxes->Show(platform::ErrorBox(message));
+  // Never an empty password in place of one the store could not give.
+  std::uint32_t code = PasswordForAttempt(settings, services, index, request.Password);
+  if (code == platform::code::StoreStaysLocked && holdIfLocked) return code;
+  if (code == platform::code::NoError) {
+    code = AttemptConnection(services, settings.HoldShiftKey, request,
+                             [&view] { view.SetStateText("接続処理中"); });
   }
-  services.App->SetTitle(TitleAtRest);
-  view.SetPathText(request.RemoteName);
-  view.SetStateText(message);
-  return code;
+  return ReportOutcome(services, view, showBox, request.RemoteName, code);
 }
 
 }  // namespace
@@ -252,11 +294,16 @@ void ConnectionRun::TickPass() {
     std::int32_t& countdown = settings_.Countdown[static_cast<std::size_t>(i)];
     if (countdown == -1) {
       ++finished;
+    } else if (countdown == 0 && StoreLockedFor(i)) {
+      WaitForStore(i);
     } else if (countdown == 0 && gate_ && !gate_(i)) {
       countdown = -1;
     } else if (countdown == 0) {
-      const std::uint32_t code = Attempt(i);
-      if (code != platform::code::NoError) {
+      const std::uint32_t code = Attempt(i, true);
+      if (code == platform::code::StoreStaysLocked) {
+        // Locked since the store was last heard of: a wait all the same.
+        WaitForStore(i);
+      } else if (code != platform::code::NoError) {
         std::int32_t& errors = settings_.ErrorCount[static_cast<std::size_t>(i)];
         ++errors;
         if (!GivenUp(errors, settings_.MaxError[static_cast<std::size_t>(i)], code)) {
@@ -288,8 +335,29 @@ void ConnectionRun::ConnectNowPass() {
   if (!abandoned_) timer2_.SetEnabled(true);
 }
 
-std::uint32_t ConnectionRun::Attempt(int index) {
-  const std::uint32_t code = ConnectEntryCode(settings_, services_, view_, index);
+bool ConnectionRun::StoreLockedFor(int index) {
+  return DefUnit::PasswordInStore(settings_, index) && services_.Secrets != nullptr &&
+         services_.Secrets->Locked();
+}
+
+// A locked store is no failed attempt: the entry waits without using one,
+// and is tried at the first tick after the store unlocks (the store's own
+// change notice clears Locked()). It gives up once it has waited as long as
+// its attempts would have taken, each after its wait.
+void ConnectionRun::WaitForStore(int index) {
+  const auto slot = static_cast<std::size_t>(index);
+  const std::int64_t patience = (std::int64_t{std::max(settings_.WaitTime[slot], 0)} + 1) *
+                                std::max(settings_.MaxError[slot], 1);
+  if (++lockedTicks_[slot] <= patience) return;
+  ++settings_.ErrorCount[slot];
+  settings_.Countdown[slot] = -1;
+  lastCode_[slot] = platform::code::StoreStaysLocked;
+  ReportOutcome(services_, view_, !view_.NoErrorTicked(),
+                DefUnit::CredentialNameOf(settings_, index).RemoteName, lastCode_[slot]);
+}
+
+std::uint32_t ConnectionRun::Attempt(int index, bool holdIfLocked) {
+  const std::uint32_t code = ConnectEntryCode(settings_, services_, view_, index, holdIfLocked);
   lastCode_[static_cast<std::size_t>(index)] = code;
   return code;
 }

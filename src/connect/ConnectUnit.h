@@ -69,6 +69,12 @@ std::uint32_t AttemptConnection(platform::Services& services, bool holdShiftKey,
                                 const AttemptRequest& request,
                                 const std::function<void()>& announce);
 
+// The password for entry `index`'s attempt: the settings' own, or the
+// secret store's when the entry keeps it there (never asking the user to
+// unlock it). Any other code than NoError says why there is none.
+std::uint32_t PasswordForAttempt(const DefUnit::ConnectionSettings& settings,
+                                 platform::Services& services, int index, std::string& password);
+
 // Connects entry `index` of `settings`; 0 when connected, -1 when not.
 int ConnectEntry(DefUnit::RunningSettings& settings, platform::Services& services, MainView& view,
                  int index);
@@ -120,8 +126,12 @@ class ConnectionRun {
   void TickPass();
   void ConnectNowPass();
   void RunDeferred();
+  // Whether entry `index`'s password is in a store known to be locked.
+  bool StoreLockedFor(int index);
+  // One tick of waiting for the store to unlock, or giving up waiting.
+  void WaitForStore(int index);
   // ConnectEntry, remembering the platform's code for the run's notice.
-  std::uint32_t Attempt(int index);
+  std::uint32_t Attempt(int index, bool holdIfLocked = false);
   void NotifyGivenUp(int count);
 
   DefUnit::RunningSettings& settings_;
@@ -136,6 +146,8 @@ class ConnectionRun {
   std::function<bool(int)> gate_;
   // The code of each entry's latest attempt.
   std::array<std::uint32_t, DefUnit::MaxEntries> lastCode_{};
+  // The ticks each entry has waited for a locked store.
+  std::array<std::int64_t, DefUnit::MaxEntries> lockedTicks_{};
 };
 
 }  // namespace Connection

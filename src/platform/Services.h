@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/SecretStore.h"
+
 namespace platform {
 
 // ---- Message boxes --------------------------------------------------------
@@ -96,6 +98,11 @@ constexpr std::uint32_t PasswordMustChange = 1907;
 constexpr std::uint32_t AccountLockedOut = 1909;
 constexpr std::uint32_t NotConnected = 2250;
 constexpr std::uint32_t OpenFiles = 2401;  // ERROR_OPEN_FILES: in use, not disconnected
+// This program's own outcomes of an attempt that never reached the network
+// (bit 29 marks a code as an application's, never a system's).
+constexpr std::uint32_t StoreStaysLocked = 0x20000001;  // the secret store stayed locked
+constexpr std::uint32_t NoSecretStore = 0x20000002;     // the session has no secret store
+constexpr std::uint32_t NotReadFromStore = 0x20000003;  // not in the store, or unreadable
 }  // namespace code
 
 // The platform's network-connection calls with the Windows contract.
@@ -174,6 +181,8 @@ struct Services {
   OsIdentity* Os = nullptr;
   // Null where the platform has no notices to give (Windows).
   Notifier* Notices = nullptr;
+  // Null where the session has no secret store.
+  SecretStore* Secrets = nullptr;
   // The program's own path first, then the parameters.
   std::vector<std::string> CommandLine;
 };

@@ -276,8 +276,9 @@ void Watcher::EndCheck() {
   const int count = std::clamp<int>(settings_.EntryCount, 0, DefUnit::MaxEntries);
   for (int i = 0; i < count; ++i) {
     const auto slot = static_cast<std::size_t>(i);
-    if (!attempted_[slot]) continue;
     const std::uint32_t code = run_->LastCode(i);
+    // An entry that gave up waiting for a locked store was never attempted.
+    if (!attempted_[slot] && code != platform::code::StoreStaysLocked) continue;
     if (code == platform::code::NoError) {
       ++connected;
       continue;

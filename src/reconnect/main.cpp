@@ -11,6 +11,7 @@
 #ifdef _WIN32
 #include <windows.h>
 
+#include "platform/windows/Win32CredentialStore.h"
 #include "platform/windows/Win32Network.h"
 #include "platform/windows/Win32System.h"
 #include "platform/windows/Win32Watch.h"
@@ -20,16 +21,19 @@ using OsIdentityBackend = platform::Win32OsIdentity;
 using EventsBackend = platform::Win32WatchEvents;
 using ProbesBackend = platform::Win32WatchProbes;
 using LogBackend = platform::Win32WatchLog;
+using SecretStoreBackend = platform::Win32CredentialStore;
 #else
 #include "platform/linux/DesktopNotifier.h"
 #include "platform/linux/GioNetwork.h"
 #include "platform/linux/LinuxSystem.h"
 #include "platform/linux/LinuxWatch.h"
+#include "platform/linux/SecretServiceStore.h"
 using NetworkBackend = platform::GioNetwork;
 using KeyboardBackend = platform::LinuxKeyboard;
 using OsIdentityBackend = platform::LinuxOsIdentity;
 using EventsBackend = platform::LinuxWatchEvents;
 using LogBackend = platform::LinuxWatchLog;
+using SecretStoreBackend = platform::SecretServiceStore;
 #endif
 
 namespace {
@@ -73,6 +77,8 @@ int Main(int argc, char** argv) {
   services.Network = &network;
   services.Keys = &keys;
   services.Os = &os;
+  SecretStoreBackend secrets;
+  services.Secrets = &secrets;
 #ifdef _WIN32
   ProbesBackend probes;
 #else

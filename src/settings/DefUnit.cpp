@@ -12,6 +12,7 @@
 namespace DefUnit {
 
 const char* const DefaultConfigFileName = "ConfFile.dat";
+const char* const PasswordStoreKey = "PasswordStore";
 
 // ---- Text fields ----------------------------------------------------------
 
@@ -230,6 +231,16 @@ class Reader {
           break;
       }
     }
+    // Its name holds none of the ten keys, so the line is still whole here.
+    const std::size_t at = FindKey(line, PasswordStoreKey);
+    if (at != std::string::npos) {
+      std::string v = line.substr(at + std::strlen(PasswordStoreKey));
+      char value[FieldSize];
+      CopySettingValue(value, v.c_str());
+      v = value;
+      UpperCaseSjis(v, 0);
+      if (v == "TRUE") s_.PasswordStore = true;
+    }
   }
 
  private:
@@ -290,6 +301,7 @@ void Reset(RunningSettings& s) {
   s.NoErrorDialog = false;
   s.EntryCount = 0;
   s.ExitTime = 5;
+  s.PasswordStore = false;
   s.ConfigFileName = DefaultConfigFileName;
 }
 
@@ -358,6 +370,7 @@ std::string FormatSettings(const ConnectionSettings& s) {
   line("SmallStart\t" + flag(s.SmallStart));
   line("NoErrorDialog\t" + flag(s.NoErrorDialog));
   line("ExitTime\t" + std::to_string(s.ExitTime));
+  if (s.PasswordStore) line(std::string(PasswordStoreKey) + "\t" + flag(true));
   for (int i = 0; i < MaxEntries; ++i) {
     if (FieldLength(s.NetPath[i]) == 0) continue;
     line("# " + std::to_string(i + 1));
@@ -369,6 +382,23 @@ std::string FormatSettings(const ConnectionSettings& s) {
     line("MaxError\t" + std::to_string(s.MaxError[i]));
   }
   return out;
+}
+
+platform::CredentialName CredentialNameOf(const ConnectionSettings& settings, int index) {
+  const auto i = static_cast<std::size_t>(index);
+  std::string remote = FieldText(settings.NetPath[i]);
+  // A trailing backslash goes, as an attempt drops it; the second byte of
+  // a double-byte character ("表") stays.
+  if (!remote.empty() && remote.back() == '\\' &&
+      platform::CutSjis(remote, remote.size() - 1).size() == remote.size() - 1) {
+    remote.pop_back();
+  }
+  return {remote, FieldText(settings.UserName[i])};
+}
+
+bool PasswordInStore(const ConnectionSettings& settings, int index) {
+  return settings.PasswordStore &&
+         FieldLength(settings.UserPasswd[static_cast<std::size_t>(index)]) == 0;
 }
 
 void SaveSettings(const std::string& path, const ConnectionSettings& settings) {

@@ -46,7 +46,20 @@ struct ConnectionSettings {
   bool SmallStart = false;
   std::int32_t ExitTime = 5;
   bool NoErrorDialog = false;
+  // The entries' passwords live in the system's secret store: the file's
+  // password lines stay empty (one that is not still holds its password).
+  bool PasswordStore = false;
 };
+
+// The option's line, written only when it is on: a file without it reads as
+// before, and a reader that knows only the ten keys finds none in it.
+extern const char* const PasswordStoreKey;  // "PasswordStore"
+
+// Where the secret store keeps an entry's password: its remote path without
+// a trailing backslash (as a connection attempt uses it) and its user name.
+platform::CredentialName CredentialNameOf(const ConnectionSettings& settings, int index);
+// Whether entry `index`'s password is to be read from the secret store.
+bool PasswordInStore(const ConnectionSettings& settings, int index);
 
 // The settings the program runs with: the connections as loaded, and the
 // run's own state beside them. One instance, owned by the program's start.

@@ -239,6 +239,9 @@ void TfrmCNF::CreateControls() {
   QFont small = font;
   small.setPixelSize(kVersionFontPixels);
   btnVersion->setFont(small);
+  // In the free space of the bottom row, between "Version" and the buttons.
+  passwordStore = MakeCheck(this, "passwordStore", 120, 274, 280, 21, "パスワードをシステムに保管");
+  SetHint(passwordStore, "チェックされているとパスワードをシステムの保管場所に保存します。");
 
   // The text boxes never hold more than a settings field takes; the drive
   // box leaves room for the ":" that is stored after it.
@@ -250,7 +253,7 @@ void TfrmCNF::CreateControls() {
   QWidget* order[] = {fileName,   autoStart,   smallStart, errorDialogShow, txtEndSecond,
                       btnCnfFile, txtNetPath,  cmbDrive,   txtUserName,     txtPassWD,
                       txtSecond,  txtMaxError, btnNet,     btnTest,         btnSave,
-                      btnCancel,  cmbNumber,   btnVersion};
+                      btnCancel,  cmbNumber,   btnVersion, passwordStore};
   for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
   dilgNet.Title = QStringLiteral("フォルダの選択");
@@ -279,6 +282,7 @@ void TfrmCNF::ConnectHandlers() {
   on(errorDialogShow, &QCheckBox::toggled, &TfrmCNF::errorDialogShowClick);
   on(smallStart, &QCheckBox::toggled, &TfrmCNF::smallStartClick);
   on(autoStart, &QCheckBox::toggled, &TfrmCNF::autoStartClick);
+  on(passwordStore, &QCheckBox::toggled, &TfrmCNF::passwordStoreClick);
   on(btnSave, &QPushButton::clicked, &TfrmCNF::btnSaveClick);
   on(btnCancel, &QPushButton::clicked, &TfrmCNF::btnCancelClick);
   on(btnVersion, &QPushButton::clicked, &TfrmCNF::btnVersionClick);
@@ -319,6 +323,7 @@ void TfrmCNF::FormShow() {
     }
     EntryChanged[i] = false;
   }
+  stored_.Load(running_, WorkingCopy, services_.Secrets);
 
   // Offer the file the program read: its name resolved against the current
   // folder, which the program never changes after start-up.
@@ -332,6 +337,10 @@ void TfrmCNF::FormShow() {
   smallStart->setChecked(running_.SmallStart);
   errorDialogShow->setChecked(running_.NoErrorDialog);
   txtEndSecond->setText(QString::number(running_.ExitTime));
+  passwordStore->setChecked(running_.PasswordStore);
+  // Without a store the option cannot be ticked; once on, it can be taken off.
+  passwordStore->setEnabled(running_.PasswordStore ||
+                            (services_.Secrets != nullptr && services_.Secrets->Available()));
   SelectItem(cmbNumber, 0);
 
   OptionsChanged = false;
@@ -427,6 +436,8 @@ void TfrmCNF::StoreText(Field field, const QString& text) {
                                 ? platform::CutSjis(ToSjis(text), DefUnit::MaxFieldText - 1) + ":"
                                 : ToSjis(text);
   DefUnit::SetField(TextOf(k, field), bytes);
+  // A password typed anew is known, whatever the store could give.
+  if (field == Field::UserPasswd) stored_.Unknown[i] = false;
   EntryChanged[i] = true;
 }
 
@@ -486,6 +497,12 @@ void TfrmCNF::autoStartClick() {
   OptionsChanged = true;
 }
 
+void TfrmCNF::passwordStoreClick() {
+  if (!EditsEnabled) return;
+  WorkingCopy.PasswordStore = passwordStore->isChecked();
+  OptionsChanged = true;
+}
+
 // ---- File choice ------------------------------------------------------------
 
 bool TfrmCNF::ExecuteDialog(Unit2::SaveFileDialog& dialog) {
@@ -516,6 +533,12 @@ void TfrmCNF::btnCnfFileClick() {
 void TfrmCNF::btnTestClick() {
   const int k = SelectedEntry();
   if (k >= 0 && !EntryTextsStorable(k)) return;
+  // An empty box for a password the store did not give is no empty password.
+  if (k >= 0 && stored_.Unknown[static_cast<std::size_t>(k)]) {
+    services_.Boxes->Show(
+        platform::ErrorBox(Connection::ConnectErrorMessage(platform::code::NotReadFromStore)));
+    return;
+  }
   Connection::AttemptRequest request;
   request.RemoteName = ToSjis(txtNetPath->text());
   request.LocalName = ToSjis(cmbDrive->currentText()) + ":";
@@ -571,14 +594,14 @@ bool TfrmCNF::TextsStorable() {
 
 // The file keeps at most 27 password bytes and drops blanks when read, so
 // such a password would come back different from what was typed.
-bool TfrmCNF::PasswordsStorable() {
+bool TfrmCNF::PasswordsStorable(const DefUnit::ConnectionSettings& settings) {
   for (int k = 0; k < DefUnit::MaxEntries; ++k) {
     const auto i = static_cast<std::size_t>(k);
-    if (DefUnit::FieldLength(WorkingCopy.NetPath[i]) == 0) continue;  // not written
+    if (DefUnit::FieldLength(settings.NetPath[i]) == 0) continue;  // not written
     const DefUnit::PasswordProblem problem =
-        DefUnit::CheckPasswordStorable(DefUnit::FieldText(WorkingCopy.UserPasswd[i]));
+        DefUnit::CheckPasswordStorable(DefUnit::FieldText(settings.UserPasswd[i]));
     if (problem == DefUnit::PasswordProblem::None) continue;
-    const QString password = FromSjis(WorkingCopy.UserPasswd[i]);
+    const QString password = FromSjis(settings.UserPasswd[i]);
     services_.Boxes->Show(
         platform::ErrorBox(Unit2::PasswordProblemText(k + 1, problem, password).toStdString()));
     ShowForCorrection(k, Field::UserPasswd);
@@ -594,15 +617,51 @@ void TfrmCNF::btnSaveClick() {
     services_.Boxes->Show(platform::InformationBox("内容が変更されていません。"));
     return;
   }
-  if (!TextsStorable() || !PasswordsStorable()) return;
+  // Passwords bound for the store need not fit the file; MovePasswords
+  // checks those the store refuses.
+  if (!TextsStorable() || (!WorkingCopy.PasswordStore && !PasswordsStorable(WorkingCopy))) return;
   if (DefUnit::ConfigFileExists(ToPath(fileName->text()))) {
     const platform::BoxAnswer answer = services_.Boxes->Show(
         platform::InformationBox("上書きしてよろしいですか？", platform::BoxButtons::OkCancel));
     if (answer != platform::BoxAnswer::Ok) return;
   }
-  DefUnit::SaveSettings(ToPath(fileName->text()), WorkingCopy);
+  const std::optional<DefUnit::ConnectionSettings> toFile = MovePasswords();
+  if (!toFile) return;
+  DefUnit::SaveSettings(ToPath(fileName->text()), *toFile);
+  Unit2::ForgetUnusedPasswords(*toFile, stored_, services_.Secrets);
   services_.Boxes->Show(platform::InformationBox("プログラムを再起動してください。"));
   hide();
+}
+
+// The store is written before the file and emptied only after it: a
+// password the store refuses stays in the file, and one the dialog could not
+// read from the store is never replaced by an empty one.
+std::optional<DefUnit::ConnectionSettings> TfrmCNF::MovePasswords() {
+  const Unit2::StoreMove move =
+      Unit2::MovePasswordsForSave(WorkingCopy, stored_, services_.Secrets);
+  if (move.Unreadable) {
+    services_.Boxes->Show(platform::ErrorBox(
+        QStringLiteral("設定項目 %1 のパスワードを保管場所から読み出せないため保存できません。"
+                       "パスワードを入力し直してください。")
+            .arg(*move.Unreadable + 1)
+            .toStdString()));
+    ShowForCorrection(*move.Unreadable, Field::UserPasswd);
+    return std::nullopt;
+  }
+  if (!move.NotStored.empty()) {
+    QStringList lines;
+    for (const auto& [k, reason] : move.NotStored) {
+      lines
+          << QStringLiteral(
+                 "設定項目 %1 のパスワードは保管場所に保存できなかったため、設定ファイルに残します"
+                 "（%2）。")
+                 .arg(k + 1)
+                 .arg(QString::fromStdString(reason));
+    }
+    services_.Boxes->Show(platform::ErrorBox(lines.join(QLatin1Char('\n')).toStdString()));
+    if (!PasswordsStorable(move.ToFile)) return std::nullopt;
+  }
+  return move.ToFile;
 }
 
 void TfrmCNF::btnCancelClick() {

@@ -8,12 +8,14 @@
 #include <QWidget>
 #include <array>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 
 #include "platform/Services.h"
 #include "settings/DefUnit.h"
 #include "settingsdialog/FileDialogs.h"
+#include "settingsdialog/StoredPasswords.h"
 
 class QCheckBox;
 class QComboBox;
@@ -92,6 +94,8 @@ class TfrmCNF : public QWidget {
   QLabel* lblHint = nullptr;
   QComboBox* cmbNumber = nullptr;
   QPushButton* btnVersion = nullptr;
+  // Not in the original design: the passwords in the system's secret store.
+  QCheckBox* passwordStore = nullptr;
 
   // Handlers.
   void cmbNumberChange();
@@ -109,6 +113,7 @@ class TfrmCNF : public QWidget {
   void errorDialogShowClick();
   void smallStartClick();
   void autoStartClick();
+  void passwordStoreClick();
   void FormCreate();
   void btnSaveClick();
   void btnCancelClick();
@@ -146,7 +151,10 @@ class TfrmCNF : public QWidget {
   bool ExecuteDialog(Unit2::SaveFileDialog& dialog);
   bool EntryTextsStorable(int k);
   bool TextsStorable();
-  bool PasswordsStorable();
+  bool PasswordsStorable(const DefUnit::ConnectionSettings& settings);
+  // The settings to write, with the passwords the store took left out;
+  // empty when nothing may be written.
+  std::optional<DefUnit::ConnectionSettings> MovePasswords();
   // Shows entry k with the box of `field` ready for a correction.
   void ShowForCorrection(int k, Field field);
 
@@ -160,4 +168,5 @@ class TfrmCNF : public QWidget {
   // the working copy keeps them as "?", so the boxes show them as typed and
   // saving is refused until they are corrected.
   std::map<std::pair<int, Field>, QString> unstorable_;
+  Unit2::StoredPasswords stored_;
 };

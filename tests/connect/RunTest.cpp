@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "connect/ConnectUnit.h"
+#include "support/FakeSecretStore.h"
 #include "support/FakeTimer.h"
 #include "support/ScriptedPlatform.h"
 
@@ -293,4 +294,87 @@ TEST(ConnectionRun, APassThatThrowsDoesNotStallTheRun) {
   EXPECT_TRUE(f.timer2.enabled);
   f.run.ExitTimerFired();
   EXPECT_TRUE(f.p.Terminated);
+}
+
+namespace {
+
+// Entry 0 keeps its password in the store, entry 1 (where it could not go)
+// still in the file.
+struct StoreRun : RunFixture {
+  StoreRun() : RunFixture(2) {
+    settings.PasswordStore = true;
+    DefUnit::SetField(settings.UserName[0], "u");
+    DefUnit::SetField(settings.UserPasswd[1], "filepw");
+    store.Held[{"\\\\srv\\s0", "u"}] = "storepw";
+    p.Services().Secrets = &store;
+    p.Ticked = true;
+    run.Prepare();
+  }
+  int Adds(const std::string& remote) {
+    int n = 0;
+    for (const platform::NetResource& r : p.Requests) n += r.RemoteName == remote ? 1 : 0;
+    return n;
+  }
+  bool Sent(const std::string& what) {
+    for (const std::string& line : p.Log) {
+      if (line.rfind("add ", 0) == 0 && line.find(what) != std::string::npos) return true;
+    }
+    return false;
+  }
+  testsupport::FakeSecretStore store;
+};
+
+}  // namespace
+
+TEST(ConnectionRun, PasswordsComeFromTheStoreAndALockedStoreCostsNoAttempt) {
+  StoreRun f;
+  f.SetEntry(0, 1, 2);
+  f.store.IsLocked = true;
+  f.store.LockNoticed = false;  // found locked by the first read, then known
+  // Due on tick 2; waits, unattempted, as long as its two attempts would take.
+  for (int tick = 1; tick <= 4; ++tick) f.run.Tick();
+  EXPECT_EQ(f.Adds("\\\\srv\\s0"), 0);
+  EXPECT_EQ(f.settings.ErrorCount[0], 0);
+  EXPECT_EQ(f.store.Calls, std::vector<std::string>{"read \\\\srv\\s0 u"}) << "asked once";
+  EXPECT_EQ(f.p.StateText, "接続終了。") << "nothing said of the wait";
+  EXPECT_EQ(f.Adds("\\\\srv\\s1"), 1) << "a password in the file needs no store";
+  EXPECT_TRUE(f.Sent("pw=filepw"));
+
+  f.store.IsLocked = false;  // the store's notice: unlocked
+  f.run.Tick();
+  ASSERT_EQ(f.Adds("\\\\srv\\s0"), 1);
+  EXPECT_TRUE(f.Sent("pw=storepw"));
+  EXPECT_EQ(f.settings.Countdown[0], -1);
+}
+
+TEST(ConnectionRun, AStoreThatStaysLockedOrIsMissingEndsTheEntryWithoutAnEmptyPassword) {
+  StoreRun locked;
+  locked.SetEntry(0, 0, 2);
+  locked.store.IsLocked = true;
+  EXPECT_GT(locked.TicksUntilEnd(10), 2);
+  EXPECT_EQ(locked.Adds("\\\\srv\\s0"), 0);
+  ASSERT_EQ(locked.p.Notices.size(), 1u);
+  ASSERT_EQ(locked.p.Notices[0].size(), 1u);
+  EXPECT_EQ(locked.p.Notices[0][0].Message, ConnectErrorMessage(code::StoreStaysLocked));
+
+  for (const bool inSession : {false, true}) {
+    StoreRun missing;
+    missing.SetEntry(0, 0, 3);
+    if (inSession) {
+      missing.store.IsAvailable = false;
+    } else {
+      missing.p.Services().Secrets = nullptr;
+    }
+    missing.TicksUntilEnd(10);
+    EXPECT_EQ(missing.Adds("\\\\srv\\s0"), 0) << "tried once, with no password at all";
+    EXPECT_EQ(missing.p.StateText, "接続終了。");  // entry 1 came last
+    ASSERT_EQ(missing.p.Notices.size(), 1u);
+    EXPECT_EQ(missing.p.Notices[0][0].Message, ConnectErrorMessage(code::NoSecretStore));
+  }
+
+  StoreRun gone;
+  gone.store.Held.clear();
+  gone.TicksUntilEnd(10);
+  EXPECT_EQ(gone.Adds("\\\\srv\\s0"), 0);
+  EXPECT_EQ(gone.p.Notices.at(0).at(0).Message, ConnectErrorMessage(code::NotReadFromStore));
 }

@@ -38,3 +38,23 @@ cat "$dir/calls"
 grep -qF "'Kayoiji', uint32 0, 'kayoiji', 'Kayoiji', '\\\\\\\\srv\\\\data: ローカルドライブ名が不正です。'" "$dir/calls" ||
   { echo "not the expected notice"; exit 1; }
 echo "notice at the end of the run: passed"
+
+# Passwords kept in the system's store, on a bus that has none: the entry is
+# not attempted (no empty password in place of its own), its notice says why,
+# and the file is left as it was.
+printf 'DoMapping\tTrue\r\nNoErrorDialog\tTrue\r\nExitTime\t0\r\nPasswordStore\tTrue\r\n' > "$dir/store.dat"
+printf 'NetPath\t\\\\srv\\data\r\nLocalDrive\tZ:\r\nUserName\tu\r\nUserPasswd\t\r\n' >> "$dir/store.dat"
+printf 'WaitTime\t0\r\nMaxError\t3\r\n' >> "$dir/store.dat"
+cp "$dir/store.dat" "$dir/store.before"
+: > "$dir/calls"
+XDG_CONFIG_HOME="$dir/config" KAYOIJI_DRIVES="$dir/drives" timeout 20 "$program" -f "$dir/store.dat"
+for _ in $(seq 100); do
+  [ -s "$dir/calls" ] && break
+  sleep 0.05
+done
+cat "$dir/calls"
+grep -qF '\\\\srv\\data: パスワードの保管場所が使えないため、接続しませんでした。' "$dir/calls" ||
+  { echo "not the no-store notice"; exit 1; }
+cmp "$dir/store.dat" "$dir/store.before" || { echo "the configuration changed"; exit 1; }
+[ ! -e "$dir/drives/Z" ] || { echo "connected without the password"; exit 1; }
+echo "no secret store: passed"

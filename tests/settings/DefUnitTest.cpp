@@ -404,3 +404,29 @@ TEST(LoadSettings, MalformedFilesNeverCrash) {
   EXPECT_EQ(s.EntryCount, MaxEntries);
   EXPECT_EQ(FieldText(s.NetPath[25]), "p25");
 }
+
+TEST(SaveSettings, ThePasswordStoreOptionIsOneLineOnlyWhenOn) {
+  ConnectionSettings s;
+  SetField(s.NetPath[0], "\\\\srv\\share");
+  const std::string off = FormatSettings(s);
+  EXPECT_EQ(off.find(PasswordStoreKey), std::string::npos) << "the file is as it always was";
+
+  s.PasswordStore = true;
+  const std::string on = FormatSettings(s);
+  const std::string line = std::string(PasswordStoreKey) + "\tTrue\r\n";
+  EXPECT_EQ(on, std::string(off).insert(off.find("# 1"), line));
+  for (const char* key : {"NetPath", "LocalDrive", "UserName", "UserPasswd", "WaitTime",
+                          "NoErrorDialog", "DoMapping", "MaxError", "SmallStart", "ExitTime"}) {
+    EXPECT_EQ(line.find(key), std::string::npos) << key;
+  }
+  EXPECT_TRUE(LoadText(on)->s.PasswordStore);
+  EXPECT_FALSE(LoadText(off)->s.PasswordStore);
+  EXPECT_FALSE(LoadText(Lines({"PasswordStore\tno"}))->s.PasswordStore);
+
+  // The store's name for an entry: as an attempt sends it, "表" left whole.
+  SetField(s.NetPath[1], "\\\\srv\\a\\");
+  SetField(s.UserName[1], "DOM\\u");
+  EXPECT_EQ(CredentialNameOf(s, 1), (platform::CredentialName{"\\\\srv\\a", "DOM\\u"}));
+  SetField(s.NetPath[1], "\\\\srv\\\x95\x5C");
+  EXPECT_EQ(CredentialNameOf(s, 1).RemoteName, "\\\\srv\\\x95\x5C");
+}

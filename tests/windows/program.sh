@@ -24,6 +24,9 @@
 #                    on a letter connected by someone else, 85 and it stays
 #   provider-connect-now       "接続" during the run: every entry at once,
 #                    then the program ends after ExitTime, before the run
+#   provider-password-store    the option "パスワードをシステムに保管" ticked
+#                    and saved: the file keeps no password, and the run
+#                    connects with the one from Wine's Credential Manager
 # Screenshots go to OUT (the README's are copied from there).
 # usage: program.sh CASE WINE KAYOIJI.EXE WINDOW-PROBE.EXE SOURCE-DIR OUT
 # The prepared prefix and the Japanese locale come in the environment.
@@ -116,6 +119,16 @@ expect_box() {
   echo "$box"
 }
 shot_main() { import -window root -crop 384x128+0+0 +repage "$out/$1"; }
+# "設定" on the main window, once it rests: the dialog's window in $dialog,
+# its client area's screen position in $cx $cy.
+open_settings() {
+  wait_window '^ Kayoiji$' 30 >/dev/null
+  sleep 0.5
+  click 260 98
+  dialog=$(wait_window '^設定$' 10)
+  sleep 1
+  read -r cx cy < <(client_origin 設定)
+}
 
 # Four shares of one server that accept taro's password; Y: or Z: may be
 # taken by "someone else": another program's connection through the provider.
@@ -366,12 +379,7 @@ case $case_name in
       '# 1' 'NetPath	\\fileserver\共有' 'LocalDrive	Z:' 'UserName	taro' \
       "UserPasswd	$HIMITSU" 'WaitTime	0' 'MaxError	1'
     start -f ConfFile.dat
-    wait_window '^ Kayoiji$' 30 >/dev/null
-    sleep 0.5
-    click 260 98  # "設定"
-    wait_window '^設定$' 10 >/dev/null
-    sleep 1
-    read -r cx cy < <(client_origin 設定)
+    open_settings
     test_button() { click $((cx + 12 + 16 + 46)) $((cy + 92 + 108 + 12)); }
     test_button
     box=$(expect_box 情報 接続テスト正常終了。)
@@ -418,6 +426,37 @@ case $case_name in
     calls 1 NPAddConnection3 '\\fileserver\共有' 85
     calls 1 NPAddConnection3 '\\fileserver\資料'
     echo "\"接続\": 共有 again (85: the run had connected it), 資料 before its wait was over"
+    ;;
+
+  provider-password-store)
+    provider_setup
+    config "$work/ConfFile.dat" '### DRIVLINK Config file' 'DoMapping	False' 'SmallStart	False' \
+      'NoErrorDialog	True' 'ExitTime	0' \
+      '# 1' 'NetPath	\\fileserver\共有' 'LocalDrive	Z:' 'UserName	taro' \
+      "UserPasswd	$HIMITSU" 'WaitTime	0' 'MaxError	1'
+    start -f ConfFile.dat
+    open_settings
+    click $((cx + 120 + 8)) $((cy + 274 + 10))  # "パスワードをシステムに保管"
+    import -window "$dialog" "$out/windows-settings-dialog-password-store.png"
+    click $((cx + 516 + 42)) $((cy + 272 + 12))  # "保存"
+    dismiss "$(wait_window '^情報$' 10)"  # "上書きしてよろしいですか？"
+    dismiss "$(wait_window '^情報$' 10)"  # "プログラムを再起動してください。"
+    sleep 0.5
+    click 366 32  # "×" of the main window
+    wait_exit 10
+    file=$work/ConfFile.dat
+    LC_ALL=C grep -q $'^PasswordStore\tTrue\r$' "$file" || fail "the option is not in the file"
+    LC_ALL=C grep -q $'^UserPasswd\t\r$' "$file" || fail "the file still holds a password"
+    LC_ALL=C grep -q "$HIMITSU" "$file" && fail "the scrambled password is still in the file"
+    echo "saved with the option: the password line is empty"
+    # The log-in run on that file: the provider accepts only taro's own password.
+    LC_ALL=C sed -i $'s/^DoMapping\tFalse/DoMapping\tTrue/' "$file"
+    start -f ConfFile.dat
+    wait_call NPAddConnection3 '\\fileserver\共有' 0 30
+    wait_exit 15
+    calls 1 NPAddConnection3 '\\fileserver\共有'
+    [ "$(wnet get Z:)" = $'0\t\\\\fileserver\\共有' ] || fail "Z: does not name the share"
+    echo "the run connected 共有 with the password from the Credential Manager"
     ;;
 
   *)
