@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/RemoteName.h"
+
 namespace Connection {
 
 const char* const TitleAtRest = " Kayoiji";
@@ -136,10 +138,8 @@ std::uint32_t ConnectEntryCode(DefUnit::RunningSettings& settings, platform::Ser
   const bool showBox = !view.NoErrorTicked();
 
   DefUnit::TextField& path = settings.NetPath[static_cast<std::size_t>(index)];
-  const int length = DefUnit::FieldLength(path);
-  if (length > 0 && path[static_cast<std::size_t>(length - 1)] == '\\') {
-    path[static_cast<std::size_t>(length - 1)] = '\0';
-  }
+  // A final 0x5C may be the second byte of 表 or ソ: only a backslash of its own goes.
+  DefUnit::SetField(path, platform::WithoutTrailingBackslash(DefUnit::FieldText(path)));
 
   AttemptRequest request;
   request.RemoteName = DefUnit::FieldText(path);

@@ -1,11 +1,11 @@
 #include "reconnect/Watcher.h"
 
 #include <algorithm>
-#include <charconv>
 
 #include "platform/Codec.h"
 #include "platform/Errors.h"
 #include "platform/FileIO.h"
+#include "platform/RemoteName.h"
 
 namespace Reconnect {
 
@@ -23,26 +23,6 @@ const char* WakeText(platform::WatchEvents::Handler::Wake why) {
 }
 
 }  // namespace
-
-std::optional<Server> ServerOf(const std::string& sjisRemoteName) {
-  if (sjisRemoteName.size() < 3 || sjisRemoteName.compare(0, 2, "\\\\") != 0) return std::nullopt;
-  const std::string rest = sjisRemoteName.substr(2);
-  const std::string hostPart = rest.substr(0, rest.find('\\'));
-  Server server;
-  const std::size_t at = hostPart.find('@');
-  server.Host = hostPart.substr(0, at);
-  if (server.Host.empty()) return std::nullopt;
-  if (at != std::string::npos) {
-    // "@port" names the port; anything else after the "@" keeps the default.
-    const std::string port = hostPart.substr(at + 1);
-    unsigned value = 0;
-    const auto [end, error] = std::from_chars(port.data(), port.data() + port.size(), value);
-    if (error == std::errc() && end == port.data() + port.size() && value > 0 && value < 65536) {
-      server.Port = static_cast<std::uint16_t>(value);
-    }
-  }
-  return server;
-}
 
 // Nothing is shown: the title goes nowhere, and there are no messages to pump
 // (events that arrive meanwhile wait in the system's queue).
@@ -247,7 +227,7 @@ bool Watcher::MayAttempt(int index) {
   const std::string remote = DefUnit::FieldText(settings_.NetPath[slot]);
   // A server that does not answer costs none of the entry's attempts; the
   // next event brings the next check.
-  if (const std::optional<Server> server = ServerOf(remote)) {
+  if (const std::optional<platform::Server> server = platform::ServerOf(remote)) {
     if (!probes_.ServerAnswers(server->Host, server->Port, ServerAnswerMilliseconds)) {
       ++tally_.Unreachable;
       return false;

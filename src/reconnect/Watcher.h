@@ -23,14 +23,6 @@ namespace Reconnect {
 // One line for the log (UTF-8, no line end).
 using LogLine = std::function<void(const std::string&)>;
 
-// The server a remote name ("\\host\share", "\\host@port\share") lives on,
-// and its SMB port. Empty when the name has no host part.
-struct Server {
-  std::string Host;
-  std::uint16_t Port = 445;
-};
-std::optional<Server> ServerOf(const std::string& sjisRemoteName);
-
 // How long a connect to the server's port may take before a check.
 constexpr std::uint32_t ServerAnswerMilliseconds = 3000;
 

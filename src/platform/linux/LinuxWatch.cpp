@@ -16,6 +16,7 @@
 #include <optional>
 
 #include "platform/Codec.h"
+#include "platform/RemoteName.h"
 #include "platform/Services.h"
 #include "platform/linux/GvfsPath.h"
 #include "platform/linux/UncPath.h"
@@ -75,13 +76,6 @@ std::optional<std::string> RemoteNameOf(const std::string& path) {
   const std::optional<std::string> unc = gio::GvfsPathToUnc(path, gio::UserRuntimeDir());
   if (!unc) return std::nullopt;
   return Utf8ToSjis(*unc);
-}
-
-// "\\host\share" of a remote name that may name a folder below the share.
-std::string ShareOf(const std::string& remoteName) {
-  std::size_t end = remoteName.find('\\', 2);
-  if (end != std::string::npos) end = remoteName.find('\\', end + 1);
-  return remoteName.substr(0, end);
 }
 
 }  // namespace

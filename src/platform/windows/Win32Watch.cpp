@@ -8,6 +8,7 @@
 
 #include <chrono>
 
+#include "platform/RemoteName.h"
 #include "platform/windows/Win32Watch.h"
 
 namespace platform {
