@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/RemoteName.h"
+#include "platform/SessionState.h"
 
 namespace Connection {
 
@@ -188,6 +189,7 @@ ConnectionRun::ConnectionRun(DefUnit::RunningSettings& settings, platform::Servi
 
 void ConnectionRun::Prepare() {
   if (settings_.DoMapping) {
+    if (services_.LogInRun != nullptr) services_.LogInRun->Hold();
     timer1_.SetEnabled(true);
     view_.SetStateText("接続待ち");
   }
@@ -268,6 +270,7 @@ void ConnectionRun::TickPass() {
   }
   if (abandoned_) return;
   if (finished == count) {
+    if (services_.LogInRun != nullptr) services_.LogInRun->Release();
     timer1_.SetEnabled(false);
     timer2_.SetEnabled(true);
     services_.App->SetTitle(TitleEnding);
@@ -283,7 +286,16 @@ void ConnectionRun::ConnectNowPass() {
 
 std::uint32_t ConnectionRun::Attempt(int index) {
   const std::uint32_t code = ConnectEntryCode(settings_, services_, view_, index);
-  lastCode_[static_cast<std::size_t>(index)] = code;
+  const auto slot = static_cast<std::size_t>(index);
+  lastCode_[slot] = code;
+  // The watcher must not try again what the server refused here, nor hold
+  // back what has connected since.
+  if (services_.Refused != nullptr &&
+      (code == platform::code::NoError || CredentialsRefused(code))) {
+    services_.Refused->Record(settings_.ConfigIdentity, DefUnit::FieldText(settings_.NetPath[slot]),
+                              DefUnit::FieldText(settings_.UserName[slot]),
+                              code != platform::code::NoError);
+  }
   return code;
 }
 

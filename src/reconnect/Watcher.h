@@ -15,6 +15,7 @@
 
 #include "connect/ConnectUnit.h"
 #include "platform/Services.h"
+#include "platform/SessionState.h"
 #include "platform/Watch.h"
 #include "settings/DefUnit.h"
 
@@ -32,7 +33,23 @@ struct Options {
   // Events closer together than this are one; a stream of events is cut
   // off after four times as long.
   std::uint32_t SettleMilliseconds = 3000;
+  // Where the program marks its log-in run (platform::SessionFolder()); empty: no mark.
+  std::string SessionFolder;
+  std::function<std::chrono::steady_clock::time_point()> Now = std::chrono::steady_clock::now;
 };
+
+// The most a connection call of a check may take: a server that takes the
+// connection and never answers must not hold the check for long.
+constexpr std::uint32_t AttemptMilliseconds = 20000;
+
+// The options of `args` (the program's path first): "-f FILE" and
+// "--settle SECONDS" (0 to 600). Empty, with the reason in `error`, for
+// anything else.
+std::optional<Options> ParseCommandLine(const std::vector<std::string>& args, std::string& error);
+
+// What keeps the configuration file `path` from being read ("見つかりません"
+// and the like); empty when it reads.
+std::string ConfigFileProblem(const std::string& path);
 
 class Watcher : public platform::WatchEvents::Handler {
  public:
@@ -53,13 +70,22 @@ class Watcher : public platform::WatchEvents::Handler {
     int AlreadyConnected = 0;
     int Unreachable = 0;
     int HeldBack = 0;  // refused credentials, configuration unchanged
+    int Broken = 0;    // attempts that ended in a failure of the watcher's own
   };
 
+  // Runs one event's work; a failure is logged with the entry under attempt
+  // and ends the check, and the watcher waits for the next event.
+  template <typename Step>
+  void Guarded(Step step);
+  void Arrived(Wake why);
+  void Settled();
   void StartCheck();
   void EndCheck();
   // Before an attempt: false sets the entry aside without using an attempt.
   bool MayAttempt(int index);
-  std::string ConfigKey() const;
+  // Whether the entry's credentials were refused under this configuration
+  // (by the program or the watcher); counts it held back.
+  bool HeldBack(int index);
   // How long the settle timer runs for an event at `now`.
   std::uint32_t SettleDelay(std::chrono::steady_clock::time_point now);
 
@@ -84,7 +110,8 @@ class Watcher : public platform::WatchEvents::Handler {
   std::chrono::steady_clock::time_point firstEvent_;
   // The log-in run starts with the watcher: until it can have ended, a check
   // would race it for the same letters (and make it show "既に接続されています。").
-  std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
+  std::chrono::steady_clock::time_point started_;
+  std::unique_ptr<platform::SessionMark> logInRun_;
   std::optional<std::chrono::steady_clock::time_point> logInRunEnds_;
   bool pending_ = false;
   Wake pendingWhy_ = Wake::NetworkChanged;
@@ -92,14 +119,9 @@ class Watcher : public platform::WatchEvents::Handler {
   DefUnit::RunningSettings settings_;
   std::unique_ptr<Connection::ConnectionRun> run_;
   std::array<bool, DefUnit::MaxEntries> attempted_{};
+  int underAttempt_ = -1;
   Tally tally_;
   int checksDone_ = 0;
-
-  // Entries whose credentials were refused are not tried again until the
-  // configuration file's contents change: a password changed on the server
-  // must never lock the account through repeated checks.
-  std::string refusedKey_;
-  std::array<bool, DefUnit::MaxEntries> refused_{};
 };
 
 }  // namespace Reconnect

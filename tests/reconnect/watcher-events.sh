@@ -162,24 +162,42 @@ await_one_check 5 "PrepareForSleep(false)"
 grep '確認開始' "$log" | tail -n 1 | grep -q 'スリープからの復帰' || fail "the check did not come from the resume"
 reads_again || fail "the drive link does not read after the resume"
 
-# A refused password is tried once, then not again until the file changes.
+# A refused password costs one failed log-on in the session, whoever tried
+# it first (the log-in run when there is the program), until the file is
+# edited: not after twenty events, nor after a check without the file.
 gio mount -u "$KAYOIJI_TEST_SMB_URI" || fail "the share did not unmount"
 rm -f "$link"
-write_config "wrong-$KAYOIJI_TEST_SMB_PASSWORD"
-network_change
-await_check 6 "a network change with a wrong password"
-last_check | grep -q '失敗 1' || fail "the wrong password was not tried: $(last_check)"
-# The server's own audit of failed log-ons: none more after the first check.
+# The server's own audit of failed log-ons.
 failed_logons() { grep 'Auth:' "$work/log/smbd.out" | grep -c NT_STATUS_WRONG_PASSWORD || true; }
-refused=$(failed_logons)
-[ "$refused" -ge 1 ] || fail "the server saw no refused log-on"
+before=$(failed_logons)
+write_config "wrong-$KAYOIJI_TEST_SMB_PASSWORD"
+if [ -n "$program" ]; then
+  QT_QPA_PLATFORM=offscreen timeout 60 "$program" -f "$conf" || fail "the log-in run failed"
+  network_change
+  await_check 6 "a network change after the log-in run was refused"
+  last_check | grep -q '認証拒否で保留 1' || fail "the watcher tried the refused password: $(last_check)"
+else
+  network_change
+  await_check 6 "a network change with a wrong password"
+  last_check | grep -q '失敗 1' || fail "the wrong password was not tried: $(last_check)"
+fi
+[ "$(($(failed_logons) - before))" = 1 ] || fail "$(($(failed_logons) - before)) failed log-ons, not one"
+for _ in $(seq 20); do network_change; done
+await_one_check 7 "twenty network changes with a wrong password"
+mv "$conf" "$conf.away"
 network_change
-await_check 7 "a second network change with a wrong password"
-last_check | grep -q '認証拒否で保留 1' || fail "a refused password was tried again: $(last_check)"
-[ "$(failed_logons)" = "$refused" ] || fail "the server saw the refused password again"
+await_check 8 "a network change without the file"
+mv "$conf.away" "$conf"
+network_change
+await_check 9 "a network change with the file back"
+last_check | grep -q '認証拒否で保留 1' || fail "the file's return cleared the refusal: $(last_check)"
+[ "$(($(failed_logons) - before))" = 1 ] || fail "the server saw the refused password again"
+memory=$XDG_RUNTIME_DIR/kayoiji/refused
+[ "$(stat -c %a "$memory")" = 600 ] || fail "the refusals are readable by others"
+grep -q "$KAYOIJI_TEST_SMB_PASSWORD" "$memory" && fail "the refusals hold the password"
 write_config "$KAYOIJI_TEST_SMB_PASSWORD"
 network_change
-await_check 8 "a network change after the password was corrected"
+await_check 10 "a network change after the password was corrected"
 reads_again || fail "the corrected password did not connect"
 
 cat "$log"
