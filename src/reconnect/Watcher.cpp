@@ -229,6 +229,13 @@ void Watcher::Settled() {
   } else if (phase_ == Phase::Checking && run_ != nullptr) {
     run_->Tick();
     underAttempt_ = -1;
+    // The run sees that nothing is left only at its next tick (which sends
+    // its notice): the check need not wait that second for it.
+    const auto done = settings_.Countdown.begin() + EntriesInCheck();
+    if (tick_->Enabled() && std::all_of(settings_.Countdown.begin(), done,
+                                        [](std::int32_t countdown) { return countdown == -1; })) {
+      run_->Tick();
+    }
     if (tick_->Enabled()) {
       events_.StartTimer(kTickMilliseconds);
     } else {
@@ -287,22 +294,26 @@ void Watcher::StartCheck() {
   tick_->SetEnabled(false);
   exit_->SetEnabled(false);
   if (!settings_.DoMapping) settings_.EntryCount = 0;
-  const int count = std::clamp<int>(settings_.EntryCount, 0, DefUnit::MaxEntries);
+  const int count = EntriesInCheck();
   for (int i = 0; i < count; ++i) {
     const auto slot = static_cast<std::size_t>(i);
     std::int32_t& countdown = settings_.Countdown[slot];
     // A wait below -1 would keep the run, and so every later check, from ever ending.
     if (countdown < 0) {
       countdown = -1;
+      ++tally_.NotTried;
     } else if (HeldBack(i)) {
       countdown = -1;
     } else {
       const platform::EntryState state =
           probes_.State(DefUnit::FieldText(settings_.LocalDrive[slot]),
                         DefUnit::FieldText(settings_.NetPath[slot]));
-      if (state == platform::EntryState::Connected || state == platform::EntryState::Occupied) {
+      if (state == platform::EntryState::Connected) {
         countdown = -1;
-        if (state == platform::EntryState::Connected) ++tally_.AlreadyConnected;
+        ++tally_.AlreadyConnected;
+      } else if (state == platform::EntryState::Occupied) {
+        countdown = -1;
+        Taken(i);
       }
     }
   }
@@ -314,6 +325,17 @@ void Watcher::StartCheck() {
   settings_.DoMapping = true;
   run_->Prepare();
   Settled();
+}
+
+int Watcher::EntriesInCheck() const {
+  return std::clamp<int>(settings_.EntryCount, 0, DefUnit::MaxEntries);
+}
+
+void Watcher::Taken(int index) {
+  const auto slot = static_cast<std::size_t>(index);
+  ++tally_.Taken;
+  log_(platform::SjisToUtf8(DefUnit::FieldText(settings_.NetPath[slot])) + ": ドライブ " +
+       DefUnit::FieldText(settings_.LocalDrive[slot]) + " はほかのものが使っています。");
 }
 
 bool Watcher::HeldBack(int index) {
@@ -347,6 +369,7 @@ bool Watcher::MayAttempt(int index) {
       ++tally_.AlreadyConnected;
       return false;
     case platform::EntryState::Occupied:
+      Taken(index);
       return false;
     case platform::EntryState::Stale:
       // Only this program's own link goes; the mount stays with whoever made it.
@@ -363,7 +386,7 @@ bool Watcher::MayAttempt(int index) {
 void Watcher::EndCheck() {
   int connected = 0;
   int failed = tally_.Broken;
-  const int count = std::clamp<int>(settings_.EntryCount, 0, DefUnit::MaxEntries);
+  const int count = EntriesInCheck();
   for (int i = 0; i < count; ++i) {
     const auto slot = static_cast<std::size_t>(i);
     if (!attempted_[slot]) continue;
@@ -380,7 +403,9 @@ void Watcher::EndCheck() {
   }
   log_("確認終了: 接続 " + std::to_string(connected) + "、失敗 " + std::to_string(failed) +
        "、接続済み " + std::to_string(tally_.AlreadyConnected) + "、応答なし " +
-       std::to_string(tally_.Unreachable) + "、認証拒否で保留 " + std::to_string(tally_.HeldBack));
+       std::to_string(tally_.Unreachable) + "、認証拒否で保留 " + std::to_string(tally_.HeldBack) +
+       "、ドライブ使用中 " + std::to_string(tally_.Taken) + "、対象外 " +
+       std::to_string(tally_.NotTried));
   run_.reset();
   ++checksDone_;
   phase_ = Phase::Idle;

@@ -71,6 +71,8 @@ class Watcher : public platform::WatchEvents::Handler {
     int Unreachable = 0;
     int HeldBack = 0;  // refused credentials, configuration unchanged
     int Broken = 0;    // attempts that ended in a failure of the watcher's own
+    int Taken = 0;     // letters something else uses
+    int NotTried = 0;  // a wait below 0: the program's run never tries them either
   };
 
   // Runs one event's work; a failure is logged with the entry under attempt
@@ -86,6 +88,9 @@ class Watcher : public platform::WatchEvents::Handler {
   // Whether the entry's credentials were refused under this configuration
   // (by the program or the watcher); counts it held back.
   bool HeldBack(int index);
+  int EntriesInCheck() const;
+  // Logs that the entry's letter is something else's, and counts it.
+  void Taken(int index);
   // How long the settle timer runs for an event at `now`.
   std::uint32_t SettleDelay(std::chrono::steady_clock::time_point now);
 

@@ -81,7 +81,9 @@ TEST(Watcher, ABurstOfEventsIsOneCheckAndIsCutOffAfterFourSettleDelays) {
   f.FireTimers();
   EXPECT_EQ(f.Checks(), 2);
   EXPECT_EQ(f.p.AddCount(), 2);
-  EXPECT_EQ(f.log.back(), "確認終了: 接続 1、失敗 0、接続済み 0、応答なし 0、認証拒否で保留 0");
+  EXPECT_EQ(f.log.back(),
+            "確認終了: 接続 1、失敗 0、接続済み 0、応答なし 0、認証拒否で保留 0、ドライブ使用中 "
+            "0、対象外 0");
 }
 
 TEST(Watcher, LeavesTheLettersToTheLogInRunUntilItHasEnded) {
