@@ -8,44 +8,10 @@
 # smb-fixture.sh, itself inside in-network-namespace.sh.
 #   watcher-outages.sh WATCHER SCRAMBLE
 set -euo pipefail
-source "$(dirname "$0")/../../scripts/smb-server.sh"
+source "$(dirname "$0")/watcher-lib.sh"
 watcher=$1 scramble=$2
-
-work=$KAYOIJI_TEST_WORK
-port=${KAYOIJI_TEST_SMB_HOST#*@}
 link=$HOME/Drives/Z
-conf=$work/conf.dat
-log=$work/watcher.log
-settle=2
-SMB_PID=$KAYOIJI_TEST_SMB_PID
-watcher_pid="" silent_pid="" dns_pid=""
 
-cleanup() {
-  local status=$?
-  set +e
-  [ -n "$watcher_pid" ] && kill "$watcher_pid" 2>/dev/null && wait "$watcher_pid"
-  [ -n "$silent_pid" ] && kill "$silent_pid" 2>/dev/null && wait "$silent_pid"
-  [ -n "$dns_pid" ] && kill "$dns_pid" 2>/dev/null && wait "$dns_pid"
-  [ "$status" -ne 0 ] && [ -f "$log" ] && { echo "--- the watcher's log:"; cat "$log"; }
-  smb_stop
-  exit "$status"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAILED: $*"
-  exit 1
-}
-now_ms() { echo $(($(date +%s%N) / 1000000)); }
-checks() { grep -c '確認終了' "$log" || true; }
-await_check() { # N WHAT
-  local _
-  for _ in $(seq 600); do
-    [ "$(checks)" -ge "$1" ] && return 0
-    sleep 0.05
-  done
-  fail "no check after $2"
-}
-last_check() { grep '確認終了' "$log" | tail -n 1; }
 # The time of check N from its first line to its last, in ms.
 time_check() { # N WHAT
   local _ start
@@ -59,14 +25,6 @@ time_check() { # N WHAT
 }
 route_gone() { ip route del default; }
 route_back() { ip route add default dev lo; }
-server_down() {
-  kill "$SMB_PID"
-  wait "$SMB_PID" 2>/dev/null || true
-  SMB_PID=""
-  while smb_port_in_use "$port"; do sleep 0.1; done
-}
-server_up() { smb_start "$work" "$port"; }
-reads_again() { [ "$(cat "$link/hello.txt" 2>/dev/null)" = hello ]; }
 # The entry, in Shift-JIS as the settings dialog writes it.
 write_config() { # REMOTE_NAME [DRIVE]
   {
@@ -98,8 +56,6 @@ stop_watcher() { # WHAT
 }
 
 # A second share, 表計算, on the same folder.
-echo hello >"$KAYOIJI_TEST_SMB_DIR/hello.txt"
-chown "$KAYOIJI_TEST_SMB_USER" "$KAYOIJI_TEST_SMB_DIR/hello.txt"
 server_down
 printf '[表計算]\npath = %s\nread only = no\n' "$KAYOIJI_TEST_SMB_DIR" >>"$work/smb.conf"
 server_up
@@ -142,17 +98,15 @@ done
 stop_watcher "while idle"
 
 # A server that takes the connection and never says a word.
-python3 -c '
-import socket, time
+background "$work/silent-port" python3 -c '
+import socket
 s = socket.socket()
 s.bind(("127.0.0.1", 0))
 s.listen(8)
 print(s.getsockname()[1], flush=True)
 held = []
 while True:
-    held.append(s.accept()[0])' >"$work/silent-port" &
-silent_pid=$!
-for _ in $(seq 100); do [ -s "$work/silent-port" ] && break; sleep 0.05; done
+    held.append(s.accept()[0])'
 # Z: is still 表計算's: an entry for another share there is named, not tried.
 write_config "\\\\127.0.0.1@$(head -n 1 "$work/silent-port")\\data"
 start_watcher
@@ -176,7 +130,7 @@ servers=$(awk '$1 == "nameserver" && $2 ~ /^[0-9.]+$/ { print $2 }' /etc/resolv.
 for server in ${servers:-127.0.0.1}; do
   case $server in 127.*) ;; *) ip addr add "$server/32" dev lo ;; esac
 done
-python3 -c '
+background "$work/silent-dns" python3 -c '
 import socket, sys, time
 held = []
 for address in sys.argv[1:]:
@@ -184,10 +138,7 @@ for address in sys.argv[1:]:
     s.bind((address, 53))
     held.append(s)
 print("ready", flush=True)
-time.sleep(600)' ${servers:-127.0.0.1} >"$work/silent-dns" &
-dns_pid=$!
-for _ in $(seq 100); do [ -s "$work/silent-dns" ] && break; sleep 0.05; done
-[ -s "$work/silent-dns" ] || fail "the silent name server did not start"
+time.sleep(600)' ${servers:-127.0.0.1}
 stop_watcher "after the silent server"
 write_config "\\\\fileserver.kayoiji.invalid\\data" Y:
 RES_OPTIONS= start_watcher
