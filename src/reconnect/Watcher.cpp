@@ -16,9 +16,10 @@ namespace {
 
 constexpr std::uint32_t kTickMilliseconds = 1000;
 constexpr int kLongestSettle = 4;
-// A run that would take longer than this (long waits, many attempts) is not
-// waited for.
-constexpr std::int64_t kLongestLogInRun = 600;
+// The program marks its log-in run once it has started, and the watcher waits
+// while the mark is held. Before it, the watcher goes by what the run's waits
+// take, but never longer than this: the mark says the rest.
+constexpr std::int64_t kLogInRunStarts = 30;
 
 const char* WakeText(platform::WatchEvents::Handler::Wake why) {
   return why == platform::WatchEvents::Handler::Wake::Resumed ? "スリープからの復帰"
@@ -266,7 +267,7 @@ std::uint32_t Watcher::SettleDelay(std::chrono::steady_clock::time_point now) {
                                                     std::max(settings->MaxError[slot], 1));
     }
     logInRunEnds_ =
-        started_ + std::chrono::seconds(std::min<std::int64_t>(seconds, kLongestLogInRun));
+        started_ + std::chrono::seconds(std::min<std::int64_t>(seconds, kLogInRunStarts));
   }
   const auto left =
       std::chrono::duration_cast<std::chrono::milliseconds>(*logInRunEnds_ - now).count();

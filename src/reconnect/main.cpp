@@ -13,6 +13,8 @@
 #ifdef _WIN32
 #include <windows.h>
 
+#define KAYOIJI_STOP_TEXT "止めるには / to stop it: taskkill /IM KayoijiReconnect.exe\n"
+
 #include "platform/windows/Win32Network.h"
 #include "platform/windows/Win32System.h"
 #include "platform/windows/Win32Watch.h"
@@ -23,6 +25,8 @@ using EventsBackend = platform::Win32WatchEvents;
 using ProbesBackend = platform::Win32WatchProbes;
 using LogBackend = platform::Win32WatchLog;
 #else
+#define KAYOIJI_STOP_TEXT \
+  "止めるには / to stop it: pkill -x kayoiji-reconnect (1 秒以内に終わります / ends within 1 s)\n"
 #include "platform/linux/DesktopNotifier.h"
 #include "platform/linux/GioNetwork.h"
 #include "platform/linux/LinuxSystem.h"
@@ -45,7 +49,8 @@ constexpr const char* kUsage =
     "  -f ファイル   設定ファイル (既定: 現在のフォルダの ConfFile.dat)\n"
     "  -f FILE       the configuration file (default: ConfFile.dat in the current folder)\n"
     "  --settle 秒   イベントをまとめる待ち時間 (既定: 3)\n"
-    "  --settle N    seconds that merge a burst of events into one check (default: 3)\n";
+    "  --settle N    seconds that merge a burst of events into one check (default: 3)\n"
+    "\n" KAYOIJI_STOP_TEXT;
 
 int Main(int argc, char** argv) {
   const std::vector<std::string> args(argv, argv + argc);

@@ -43,12 +43,13 @@ listener=$!
 for _ in $(seq 100); do [ -s "$dir/port" ] && break; sleep 0.05; done
 port=$(head -n 1 "$dir/port")
 [ -n "$port" ] || fail "the stand-in port did not open"
-share="\\\\127.0.0.1@$port\\data"
+# Share names whose Shift-JIS bytes hold 0x5C as a second byte, one of them last.
+share="\\\\127.0.0.1@$port\\表計算"
 entry() {
   printf 'NetPath\t%s\r\nLocalDrive\t%s\r\nUserName\t\r\nUserPasswd\t\r\nWaitTime\t0\r\nMaxError\t1\r\n' "$@"
 }
 conf_dir=$dir conf="Z:${dir//\//\\}\\conf.dat"
-other="\\\\127.0.0.1@$port\\other"
+other="\\\\127.0.0.1@$port\\予定表"
 if [ -n "${KAYOIJI_PROVIDER_DLL:-}" ]; then
   source "$(dirname "$0")/provider.sh"
   provider_install "$wine" "$KAYOIJI_PROVIDER_DLL"
@@ -65,7 +66,7 @@ fi
   printf 'DoMapping\tTrue\r\nNoErrorDialog\tTrue\r\nExitTime\t0\r\n'
   entry "$share" Q:
   if [ -n "${KAYOIJI_PROVIDER_DLL:-}" ]; then entry "$other" R:; fi
-} >"$conf_dir/conf.dat"
+} | iconv -f UTF-8 -t CP932 >"$conf_dir/conf.dat"
 
 logs() { find "$WINEPREFIX/drive_c/users" -path '*/Kayoiji/reconnect.log*' 2>/dev/null; }
 logs | xargs -r rm -f

@@ -7,6 +7,10 @@
 #include <windows.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 #include "platform/RemoteName.h"
 #include "platform/windows/Win32Watch.h"
@@ -70,6 +74,47 @@ class AddressChanges {
   OVERLAPPED overlapped_;
   bool armed_ = false;
 };
+
+// A look-up's result, shared by the waiting watcher and the thread that
+// asks the system, which may outlive the wait.
+struct LookUpState {
+  std::mutex Lock;
+  std::condition_variable Done;
+  bool Finished = false;
+  bool Abandoned = false;
+  addrinfo* Found = nullptr;
+};
+
+// The addresses of `host` found before the deadline, or null. The system's
+// look-up cannot be given a time: it runs in a thread of its own, which is
+// left to finish alone when the deadline passes.
+addrinfo* LookUp(const std::string& host, std::uint16_t port,
+                 std::chrono::steady_clock::time_point deadline) {
+  auto state = std::make_shared<LookUpState>();
+  std::thread([state, host, port] {
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) {
+      found = nullptr;
+    }
+    std::lock_guard<std::mutex> hold(state->Lock);
+    if (state->Abandoned) {
+      if (found != nullptr) freeaddrinfo(found);
+      return;
+    }
+    state->Found = found;
+    state->Finished = true;
+    state->Done.notify_one();
+  }).detach();
+  std::unique_lock<std::mutex> hold(state->Lock);
+  if (!state->Done.wait_until(hold, deadline, [&] { return state->Finished; })) {
+    state->Abandoned = true;
+    return nullptr;
+  }
+  return state->Found;
+}
 
 }  // namespace
 
@@ -212,11 +257,8 @@ bool Win32WatchProbes::ServerAnswers(const std::string& host, std::uint16_t port
   if (!sockets_) return true;  // cannot tell: let the connection call answer
   using Clock = std::chrono::steady_clock;
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
-  addrinfo hints{};
-  hints.ai_family = AF_UNSPEC;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
-  if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) return false;
+  addrinfo* found = LookUp(host, port, deadline);
+  if (found == nullptr) return false;
   bool answered = false;
   for (addrinfo* address = found; address != nullptr && !answered; address = address->ai_next) {
     SOCKET s = socket(address->ai_family, address->ai_socktype, address->ai_protocol);
