@@ -24,13 +24,18 @@ struct WatcherFixture {
   WatcherFixture() {
     WriteConfig("right");
     p.Services().Refused = &refusals;
-    Reconnect::Options options;
     options.CommandLine = {"kayoiji-reconnect", "-f", conf};
     options.SessionFolder = dir.Path().string();
     options.Now = [this] { return clock.Time; };
-    watcher = std::make_unique<Reconnect::Watcher>(
+    watcher = MakeWatcher();
+  }
+  std::unique_ptr<Reconnect::Watcher> MakeWatcher() {
+    return std::make_unique<Reconnect::Watcher>(
         p.Services(), events, probes, [this](const std::string& line) { log.push_back(line); },
         options);
+  }
+  bool Logged(const std::string& line) const {
+    return std::find(log.begin(), log.end(), line) != log.end();
   }
   void WriteConfig(const std::string& password) {
     dir.Write("conf.dat",
@@ -60,6 +65,7 @@ struct WatcherFixture {
   testsupport::FakeWatchProbes probes;
   testsupport::FakeClock clock;
   platform::SessionRefusals refusals{dir.Path().string(), "session-1"};
+  Reconnect::Options options;
   std::vector<std::string> log;
   std::unique_ptr<Reconnect::Watcher> watcher;
 };
@@ -149,7 +155,7 @@ TEST(Watcher, AFailureInsideACheckIsLoggedWithItsEntryAndEndsOnlyThatCheck) {
   f.p.DuringAdd = [] { throw platform::Exception("壊れました"); };
   f.watcher->Woken(Wake::NetworkChanged);
   f.FireTimers();
-  EXPECT_NE(std::find(f.log.begin(), f.log.end(), "\\\\srv\\data: 壊れました"), f.log.end());
+  EXPECT_TRUE(f.Logged("\\\\srv\\data: 壊れました"));
   EXPECT_EQ(f.Checks(), 1);
   EXPECT_FALSE(f.events.Timer);
   f.p.DuringAdd = nullptr;
@@ -157,6 +163,27 @@ TEST(Watcher, AFailureInsideACheckIsLoggedWithItsEntryAndEndsOnlyThatCheck) {
   f.FireTimers();
   EXPECT_EQ(f.p.AddCount(), 2);
   EXPECT_EQ(f.Checks(), 2);
+}
+
+TEST(Watcher, SaysWhatKeepsItsConfigurationFromBeingReadWithoutShowingValues) {
+  WatcherFixture f;
+  const std::string line = "設定ファイル " + f.conf + ": ";
+  // A hand-typed password that is no scrambled one: the key, never the text.
+  f.dir.Write("conf.dat", "DoMapping\tTrue\r\nNetPath\t\\\\srv\\data\r\nUserPasswd\t$Pl\r\n");
+  f.watcher->Woken(Wake::NetworkChanged);
+  f.FireTimers();
+  EXPECT_TRUE(f.Logged(line + "UserPasswd の値が読めません。"));
+  for (const std::string& logged : f.log)
+    EXPECT_EQ(logged.find("$Pl"), std::string::npos) << logged;
+
+  std::filesystem::remove(f.conf);
+  const auto missing = f.MakeWatcher();
+  EXPECT_TRUE(f.Logged(line + "見つかりません。")) << "at start, before any event";
+  std::filesystem::create_directory(f.conf);
+  f.watcher->Woken(Wake::NetworkChanged);
+  f.FireTimers();
+  EXPECT_TRUE(f.Logged(line + "フォルダーです。"));
+  EXPECT_EQ(f.p.AddCount(), 0);
 }
 
 }  // namespace
