@@ -13,8 +13,8 @@ namespace platform {
 
 // The user's folder for it, made if need be and readable by the user only:
 // on Linux "kayoiji" in $XDG_RUNTIME_DIR (which goes with the user's last
-// session), on Windows "Kayoiji" in the local application data. Empty when
-// there is none.
+// session; without it, in the cache folder, as GVfs does), on Windows
+// "Kayoiji" in the local application data. Empty when there is none.
 std::string SessionFolder();
 // Different for each log-on; empty where the system does not say.
 std::string SessionIdentity();

@@ -6,16 +6,33 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 
 #include "platform/SessionState.h"
 
 namespace platform {
 
+namespace {
+
+bool Absolute(const char* path) {
+  return path != nullptr && path[0] == '/';
+}
+
+// Where GVfs keeps its mounts too: the runtime folder, else the cache folder.
+std::string SessionParent() {
+  if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); Absolute(runtime)) return runtime;
+  if (const char* cache = std::getenv("XDG_CACHE_HOME"); Absolute(cache)) return cache;
+  if (const char* home = std::getenv("HOME"); Absolute(home)) return std::string(home) + "/.cache";
+  return {};
+}
+
+}  // namespace
+
 std::string SessionFolder() {
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (runtime == nullptr || runtime[0] != '/') return {};
-  const std::string folder = std::string(runtime) + "/kayoiji";
+  const std::string parent = SessionParent();
+  if (parent.empty()) return {};
+  const std::string folder = parent + "/kayoiji";
   if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return {};
   // Only a folder of the user's own, never one another user put there.
   struct stat st {};
@@ -25,9 +42,17 @@ std::string SessionFolder() {
   return folder;
 }
 
+// logind's session number, which starts again at each boot: with the boot's own.
 std::string SessionIdentity() {
+  std::string boot;
+  if (std::FILE* file = std::fopen("/proc/sys/kernel/random/boot_id", "re")) {
+    char text[64] = {};
+    if (std::fgets(text, sizeof text, file) != nullptr) boot = text;
+    std::fclose(file);
+  }
+  while (!boot.empty() && boot.back() == '\n') boot.pop_back();
   const char* id = std::getenv("XDG_SESSION_ID");
-  return id != nullptr ? id : "";
+  return boot + "/" + (id != nullptr ? id : "");
 }
 
 SessionMark::SessionMark(const std::string& folder, const std::string& name)
