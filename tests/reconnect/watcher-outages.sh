@@ -6,10 +6,12 @@
 # takes the connection and says nothing, and a name server that never
 # answers, keep a check short and SIGTERM within a second. Runs inside
 # smb-fixture.sh, itself inside in-network-namespace.sh.
-#   watcher-outages.sh WATCHER SCRAMBLE
+# With PROGRAM (the Qt program), a log-in run held up by the silent server
+# keeps the watcher's check waiting until it has ended.
+#   watcher-outages.sh WATCHER SCRAMBLE [PROGRAM]
 set -euo pipefail
 source "$(dirname "$0")/watcher-lib.sh"
-watcher=$1 scramble=$2
+watcher=$1 scramble=$2 program=${3:-}
 link=$HOME/Drives/Z
 
 # The time of check N from its first line to its last, in ms.
@@ -26,12 +28,12 @@ time_check() { # N WHAT
 route_gone() { ip route del default; }
 route_back() { ip route add default dev lo; }
 # The entry, in Shift-JIS as the settings dialog writes it.
-write_config() { # REMOTE_NAME [DRIVE]
+write_config() { # REMOTE_NAME [DRIVE [WAIT_TIME MAX_ERROR]]
   {
     printf 'DoMapping\tTrue\r\nNoErrorDialog\tTrue\r\nExitTime\t0\r\n'
     printf 'NetPath\t%s\r\nLocalDrive\t%s\r\nUserName\t%s\r\nUserPasswd\t%s\r\n' \
       "$1" "${2:-Z:}" "$KAYOIJI_TEST_SMB_USER" "$("$scramble" "$KAYOIJI_TEST_SMB_PASSWORD")"
-    printf 'WaitTime\t1\r\nMaxError\t3\r\n'
+    printf 'WaitTime\t%s\r\nMaxError\t%s\r\n' "${3:-1}" "${4:-3}"
   } | iconv -f UTF-8 -t CP932 >"$conf"
 }
 start_watcher() {
@@ -123,6 +125,23 @@ echo "a check of a silent server took $took ms"
 last_check | grep -q '応答なし 1' || fail "the silent server counted as answering: $(last_check)"
 [ "$took" -lt 5000 ] || fail "the check of a silent server took $took ms"
 
+if [ -n "$program" ]; then
+  # The log-in run's one attempt waits long on the silent server; a network
+  # change meanwhile is checked only once the run has ended.
+  write_config "\\\\127.0.0.1@$(head -n 1 "$work/silent-port")\\data" Y: 0 1
+  start=$(now_ms)
+  QT_QPA_PLATFORM=offscreen timeout 120 "$program" -f "$conf" &
+  run_pid=$!
+  sleep 2
+  route_gone
+  route_back
+  started=$(grep -c '確認開始' "$log")
+  wait "$run_pid" || fail "the log-in run failed"
+  [ "$(grep -c '確認開始' "$log")" = "$started" ] || fail "a check began during the log-in run"
+  await_check 8 "a network change during the log-in run"
+  echo "the check waited for the log-in run, which took $(($(now_ms) - start)) ms"
+fi
+
 # A name server that never answers, with the system's own patience (5 s a
 # try): the probe of the name gives up after 3 s, and SIGTERM in the middle
 # of it ends the watcher at once.
@@ -140,11 +159,12 @@ for address in sys.argv[1:]:
 print("ready", flush=True)
 time.sleep(600)' ${servers:-127.0.0.1}
 stop_watcher "after the silent server"
+checks_before_dns=$(checks)
 write_config "\\\\fileserver.kayoiji.invalid\\data" Y:
 RES_OPTIONS= start_watcher
 route_gone
 route_back
-took=$(time_check 8 "a network change with a silent name server")
+took=$(time_check $((checks_before_dns + 1)) "a network change with a silent name server")
 echo "a check whose name server never answers took $took ms"
 last_check | grep -q '応答なし 1' || fail "the unresolved server was tried: $(last_check)"
 [ "$took" -lt 5000 ] || fail "the check with a silent name server took $took ms"
