@@ -20,6 +20,8 @@ constexpr int kLongestSettle = 4;
 // while the mark is held. Before it, the watcher goes by what the run's waits
 // take, but never longer than this: the mark says the rest.
 constexpr std::int64_t kLogInRunStarts = 30;
+// A log-in run that holds its mark longer than this is not waited for.
+constexpr std::int64_t kLongestLogInRun = 600;
 
 const char* WakeText(platform::WatchEvents::Handler::Wake why) {
   return why == platform::WatchEvents::Handler::Wake::Resumed ? "スリープからの復帰"
@@ -221,11 +223,17 @@ void Watcher::Arrived(Wake why) {
 
 void Watcher::Settled() {
   if (phase_ == Phase::Settling) {
-    // The program's log-in run goes on: it has the letters until it ends.
+    // The program's log-in run goes on: it has the letters until it ends,
+    // unless it never does (a wait below -1 keeps it going for ever).
+    const auto now = options_.Now();
     if (logInRun_ != nullptr && logInRun_->HeldElsewhere()) {
-      events_.StartTimer(kTickMilliseconds);
-      return;
+      if (!markSeen_) markSeen_ = now;
+      if (now - *markSeen_ < std::chrono::seconds(kLongestLogInRun)) {
+        events_.StartTimer(kTickMilliseconds);
+        return;
+      }
     }
+    markSeen_.reset();
     StartCheck();
   } else if (phase_ == Phase::Checking && run_ != nullptr) {
     run_->Tick();

@@ -117,6 +117,8 @@ class Watcher : public platform::WatchEvents::Handler {
   // would race it for the same letters (and make it show "既に接続されています。").
   std::chrono::steady_clock::time_point started_;
   std::unique_ptr<platform::SessionMark> logInRun_;
+  // Since when this check has waited for the log-in run's mark.
+  std::optional<std::chrono::steady_clock::time_point> markSeen_;
   std::optional<std::chrono::steady_clock::time_point> logInRunEnds_;
   bool pending_ = false;
   Wake pendingWhy_ = Wake::NetworkChanged;

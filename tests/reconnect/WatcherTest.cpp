@@ -104,6 +104,11 @@ TEST(Watcher, LeavesTheLettersToTheLogInRunUntilItHasEnded) {
   program.Release();
   f.FireTimers();
   EXPECT_EQ(f.p.AddCount(), 1);
+  // A run that never ends (a wait below -1) is waited for ten minutes, not for ever.
+  ASSERT_TRUE(program.Hold());
+  f.watcher->Woken(Wake::NetworkChanged);
+  f.FireTimers(700);
+  EXPECT_EQ(f.p.AddCount(), 2);
 }
 
 TEST(Watcher, CredentialsRefusedAnywhereInTheSessionAreTriedAgainOnlyAfterAnEdit) {
