@@ -50,10 +50,14 @@ sigset_t StopSignals() {
 struct Loop {
   LinuxWatchEvents::Handler* Handler;
   GMainLoop* MainLoop;
+  StopSignal* Stop;
 };
 
-void BusClosed(GDBusConnection*, gboolean, GError*, gpointer loop) {
-  g_main_loop_quit(static_cast<GMainLoop*>(loop));
+void BusClosed(GDBusConnection*, gboolean, GError*, gpointer data) {
+  // The session ends: a check under way ends too.
+  auto* events = static_cast<Loop*>(data);
+  events->Stop->Raise();
+  g_main_loop_quit(events->MainLoop);
 }
 
 void NetworkChanged(GNetworkMonitor*, gboolean available, gpointer data) {
@@ -103,15 +107,57 @@ int MillisecondsLeft(Clock::time_point deadline) {
   return left > 0 ? static_cast<int>(left) : 0;
 }
 
-// Until `fd` is ready for `events`; false when the deadline passes or the
+gboolean SetFlag(gpointer flag) {
+  *static_cast<bool*>(flag) = true;
+  return G_SOURCE_REMOVE;
+}
+
+gboolean SetFlagForFd(gint, GIOCondition, gpointer flag) {
+  return SetFlag(flag);
+}
+
+// A source on the watcher's own main context that sets `flag`.
+GSource* Attach(GSource* source, bool& flag) {
+  g_source_set_callback(source, SetFlag, &flag, nullptr);
+  g_source_attach(source, nullptr);
+  return source;
+}
+
+GSource* AttachFd(int fd, GIOCondition condition, bool& flag) {
+  GSource* source = g_unix_fd_source_new(fd, condition);
+  g_source_set_callback(source, G_SOURCE_FUNC(SetFlagForFd), &flag, nullptr);
+  g_source_attach(source, nullptr);
+  return source;
+}
+
+void Detach(GSource* source) {
+  g_source_destroy(source);
+  g_source_unref(source);
+}
+
+// Runs the watcher's main context until `done` is set, the deadline passes
+// or the stop is raised; whether `done` was set. The watcher's own events go
+// on meanwhile (one during a check brings a check after it), so a slow
+// server holds up neither them nor the stop.
+bool RunUntil(const bool& done, Clock::time_point deadline, const StopSignal& stop) {
+  bool over = false;
+  GSource* late =
+      Attach(g_timeout_source_new(static_cast<guint>(MillisecondsLeft(deadline))), over);
+  GSource* stopped = AttachFd(stop.Fd(), G_IO_IN, over);
+  while (!done && !over) g_main_context_iteration(nullptr, TRUE);
+  Detach(late);
+  Detach(stopped);
+  return done;
+}
+
+// Until `fd` is ready for `condition`; false when the deadline passes or the
 // stop is raised first.
-bool WaitFor(int fd, short events, Clock::time_point deadline, const StopSignal& stop) {
-  pollfd waits[2] = {{fd, events, 0}, {stop.Fd(), POLLIN, 0}};
-  for (;;) {
-    const int ready = ::poll(waits, stop.Fd() >= 0 ? 2 : 1, MillisecondsLeft(deadline));
-    if (ready < 0 && errno == EINTR) continue;
-    return ready > 0 && waits[0].revents != 0 && waits[1].revents == 0;
-  }
+bool WaitFor(int fd, GIOCondition condition, Clock::time_point deadline, const StopSignal& stop) {
+  bool ready = false;
+  GSource* source = AttachFd(fd, static_cast<GIOCondition>(condition | G_IO_ERR | G_IO_HUP), ready);
+  RunUntil(ready, deadline, stop);
+  Detach(source);
+  return ready && !stop.Raised();
 }
 
 struct Lookup {
@@ -125,34 +171,19 @@ void LookedUp(GObject* resolver, GAsyncResult* result, gpointer data) {
   lookup->Done = true;
 }
 
-gboolean CancelLookup(gpointer cancellable) {
-  g_cancellable_cancel(G_CANCELLABLE(cancellable));
-  return G_SOURCE_REMOVE;
-}
-
 // The addresses of `host` (UTF-8) known before the deadline or the stop. The
 // system's look-up cannot be given a time: it goes on in GIO's thread, and
 // is left to itself.
 GList* LookUp(const std::string& host, Clock::time_point deadline, const StopSignal& stop) {
-  GMainContext* context = g_main_context_new();
-  g_main_context_push_thread_default(context);
   g_autoptr(GCancellable) cancellable = g_cancellable_new();
   g_autoptr(GResolver) resolver = g_resolver_get_default();
   Lookup lookup;
   g_resolver_lookup_by_name_async(resolver, host.c_str(), cancellable, LookedUp, &lookup);
-  GSource* late = g_timeout_source_new(static_cast<guint>(MillisecondsLeft(deadline)));
-  g_source_set_callback(late, CancelLookup, cancellable, nullptr);
-  g_source_attach(late, context);
-  GSource* stopped = g_unix_fd_source_new(stop.Fd(), G_IO_IN);
-  g_source_set_callback(stopped, CancelLookup, cancellable, nullptr);
-  g_source_attach(stopped, context);
-  while (!lookup.Done) g_main_context_iteration(context, TRUE);
-  for (GSource* source : {late, stopped}) {
-    g_source_destroy(source);
-    g_source_unref(source);
+  if (!RunUntil(lookup.Done, deadline, stop)) {
+    // Cancelled, the look-up answers at once (without its addresses).
+    g_cancellable_cancel(cancellable);
+    while (!lookup.Done) g_main_context_iteration(nullptr, TRUE);
   }
-  g_main_context_pop_thread_default(context);
-  g_main_context_unref(context);
   return lookup.Addresses;
 }
 
@@ -188,11 +219,11 @@ bool AnswersSmb(const sockaddr_storage& address, socklen_t size, Clock::time_poi
   socklen_t length = sizeof error;
   if ((::connect(fd, reinterpret_cast<const sockaddr*>(&address), size) == 0 ||
        errno == EINPROGRESS) &&
-      WaitFor(fd, POLLOUT, deadline, stop) &&
+      WaitFor(fd, G_IO_OUT, deadline, stop) &&
       ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0 &&
       ::send(fd, kNegotiate, sizeof kNegotiate, MSG_NOSIGNAL) ==
           static_cast<ssize_t>(sizeof kNegotiate) &&
-      WaitFor(fd, POLLIN, deadline, stop)) {
+      WaitFor(fd, G_IO_IN, deadline, stop)) {
     char byte = 0;
     answered = ::recv(fd, &byte, 1, 0) >= 0;
   }
@@ -247,13 +278,13 @@ int LinuxWatchEvents::Run(Handler& handler) {
   }
 
   g_autoptr(GMainLoop) loop = g_main_loop_new(nullptr, FALSE);
-  Loop events{&handler, loop};
+  Loop events{&handler, loop, &stop_};
   handler_ = &handler;
   loop_ = loop;
 
   // The session's end is the bus going away: end with it, quietly.
   g_dbus_connection_set_exit_on_close(session, FALSE);
-  const gulong closed = g_signal_connect(session, "closed", G_CALLBACK(BusClosed), loop);
+  const gulong closed = g_signal_connect(session, "closed", G_CALLBACK(BusClosed), &events);
   // The stop signals are taken by a thread of their own: the main thread may
   // be in the middle of a check, which the stop ends. One that does not end
   // in time is not waited for.
@@ -433,7 +464,7 @@ std::uint32_t ProcessNetwork::Call(const std::string& request) {
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limit_);
   std::string answer;
   bool ended = false;
-  while (sent && !ended && WaitFor(output[0], POLLIN, deadline, stop_)) {
+  while (sent && !ended && WaitFor(output[0], G_IO_IN, deadline, stop_)) {
     char buffer[64];
     const ssize_t n = ::read(output[0], buffer, sizeof buffer);
     if (n > 0) {
