@@ -15,10 +15,8 @@
 
 #define KAYOIJI_STOP_TEXT "止めるには / to stop it: taskkill /IM KayoijiReconnect.exe\n"
 
-#include "platform/windows/Win32Network.h"
 #include "platform/windows/Win32System.h"
 #include "platform/windows/Win32Watch.h"
-using NetworkBackend = platform::Win32Network;
 using KeyboardBackend = platform::Win32Keyboard;
 using OsIdentityBackend = platform::Win32OsIdentity;
 using EventsBackend = platform::Win32WatchEvents;
@@ -80,7 +78,7 @@ int Main(int argc, char** argv) {
   const Reconnect::LogLine line = [&log](const std::string& text) { log.Write(text); };
 #ifdef _WIN32
   EventsBackend events(line);
-  NetworkBackend network;
+  platform::Win32WatchNetwork network(Reconnect::AttemptMilliseconds);
   ProbesBackend probes;
 #else
   // First: the stop signals are blocked before any thread starts.

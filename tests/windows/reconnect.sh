@@ -10,7 +10,8 @@
 # With KAYOIJI_PROVIDER_DLL and KAYOIJI_WNET_CALL set, the prefix gets the
 # tests' network provider: a second entry is connected beforehand by another
 # program, and the provider must see the watcher's attempt of the first
-# entry only.
+# entry only. With KAYOIJI_HANG=1 as well, the provider keeps the attempt
+# waiting, and the watcher must still close within seconds.
 set -euo pipefail
 wine=$1 watcher=$2 window=$3
 end=${4:-接続 0、失敗 1}
@@ -56,7 +57,9 @@ if [ -n "${KAYOIJI_PROVIDER_DLL:-}" ]; then
   # The provider's prefix has no Z: (Wine's view of /).
   conf_dir=$WINEPREFIX/drive_c/kayoiji-reconnect conf='C:\kayoiji-reconnect\conf.dat'
   mkdir -p "$conf_dir" "$dir/share" "$dir/other"
-  provider_table "share	$share	$dir/share	*	*" "share	$other	$dir/other	*	*"
+  lines=()
+  [ "${KAYOIJI_HANG:-}" = 1 ] && lines+=("answer	$share	hang")
+  provider_table "${lines[@]}" "share	$share	$dir/share	*	*" "share	$other	$dir/other	*	*"
   provider_reset
   cd "$WINEPREFIX/drive_c"
   [ "$("$wine" "$KAYOIJI_WNET_CALL" add "$other" R: "" "" | tr -d '\r')" = 0 ] ||
@@ -84,6 +87,18 @@ timeout 60 "$wine" "$watcher" -f "$conf" >/dev/null 2>&1 || fail "a second watch
 grep -q '既に動いています' "$log" || fail "a second watcher did not step aside"
 
 "$wine" "$window" resume
+if [ "${KAYOIJI_HANG:-}" = 1 ]; then
+  for _ in $(seq 300); do grep -q '確認開始' "$log" && break; sleep 0.1; done
+  sleep 2
+  start=$(date +%s%N)
+  "$wine" "$window" close >/dev/null
+  wait "$watcher_pid" || fail "the watcher did not end cleanly"
+  watcher_pid=""
+  took=$((($(date +%s%N) - start) / 1000000))
+  echo "the watcher closed $took ms after it was asked, its attempt still waiting"
+  [ "$took" -lt 5000 ] || fail "closing took $took ms"
+  exit 0
+fi
 for _ in $(seq 300); do grep -q '確認終了' "$log" && break; sleep 0.1; done
 grep -q '確認開始 (スリープからの復帰)' "$log" || fail "the resume started no check"
 grep -q "確認終了: $end" "$log" || fail "the check did not end with \"$end\""

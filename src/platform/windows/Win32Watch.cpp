@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -284,6 +285,76 @@ bool Win32WatchProbes::ServerAnswers(const std::string& host, std::uint16_t port
   }
   freeaddrinfo(found);
   return answered;
+}
+
+std::uint32_t Win32WatchNetwork::AddConnection(const NetResource& request,
+                                               const std::string& password,
+                                               const std::string& userName, std::uint32_t flags) {
+  return static_cast<std::uint32_t>(InThread(
+      [this, request, password, userName, flags] {
+        return static_cast<std::intptr_t>(
+            direct_.AddConnection(request, password, userName, flags));
+      },
+      code::NoNetOrBadPath, code::Cancelled));
+}
+
+std::uint32_t Win32WatchNetwork::CancelConnection(const std::string& localName, std::uint32_t flags,
+                                                  bool force) {
+  return static_cast<std::uint32_t>(InThread(
+      [this, localName, flags, force] {
+        return static_cast<std::intptr_t>(direct_.CancelConnection(localName, flags, force));
+      },
+      code::NoNetOrBadPath, code::Cancelled));
+}
+
+// The search that wakes a sleeping path may wait on the server as long as
+// the connection call.
+std::intptr_t Win32WatchNetwork::ProbeOpen(const std::string& pattern,
+                                           std::uint32_t attributeMask) {
+  return InThread(
+      [this, pattern, attributeMask] { return direct_.ProbeOpen(pattern, attributeMask); }, 0, 0);
+}
+
+void Win32WatchNetwork::ProbeClose(std::intptr_t handle) {
+  direct_.ProbeClose(handle);
+}
+
+std::intptr_t Win32WatchNetwork::InThread(std::function<std::intptr_t()> call, std::intptr_t late,
+                                          std::intptr_t cancelled) {
+  if (ending_) return cancelled;
+  struct Shared {
+    HANDLE Done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::intptr_t Result = 0;
+    ~Shared() {
+      if (Done != nullptr) CloseHandle(Done);
+    }
+  };
+  auto shared = std::make_shared<Shared>();
+  if (shared->Done == nullptr) return call();
+  std::thread([shared, call = std::move(call)] {
+    shared->Result = call();
+    SetEvent(shared->Done);
+  }).detach();
+  const ULONGLONG deadline = GetTickCount64() + limit_;
+  for (;;) {
+    const ULONGLONG now = GetTickCount64();
+    const DWORD left = deadline > now ? static_cast<DWORD>(deadline - now) : 0;
+    const DWORD woke = MsgWaitForMultipleObjects(1, &shared->Done, FALSE, left, QS_ALLINPUT);
+    if (woke == WAIT_OBJECT_0) return shared->Result;
+    if (woke != WAIT_OBJECT_0 + 1) return late;
+    // The window's messages: a resume waits for the check's end as any event
+    // during a check does; the session's end ends the watcher.
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        ending_ = true;
+        PostQuitMessage(static_cast<int>(message.wParam));
+        return cancelled;
+      }
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+  }
 }
 
 Win32WatchLog::Win32WatchLog() {
