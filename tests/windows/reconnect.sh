@@ -13,6 +13,21 @@
 # entry only. With KAYOIJI_HANG=1 as well, the provider keeps the attempt
 # waiting, and the watcher must still close within seconds.
 set -euo pipefail
+# With KAYOIJI_JAPANESE_SERVER=1, the server is named 表計算 as well: the
+# watcher's look-up finds it in a hosts file of the test's own, bound over
+# /etc/hosts in a mount namespace of its own (skipped where none can be made).
+if [ "${KAYOIJI_JAPANESE_SERVER:-}" = 1 ] && [ -z "${KAYOIJI_OWN_HOSTS:-}" ]; then
+  unshare -m true 2>/dev/null || {
+    echo "SKIPPED: no mount namespace can be made here (it needs root)"
+    exit 77
+  }
+  hosts=$(mktemp)
+  { cat /etc/hosts; echo "127.0.0.1 表計算 xn--lzzl6xx9a"; } >"$hosts"
+  KAYOIJI_OWN_HOSTS=1 exec unshare -m bash -c \
+    'mount --bind "$1" /etc/hosts && rm "$1" && shift && exec bash "$@"' bash "$hosts" "$0" "$@"
+fi
+host=127.0.0.1
+[ "${KAYOIJI_JAPANESE_SERVER:-}" = 1 ] && host=表計算
 wine=$1 watcher=$2 window=$3
 end=${4:-接続 0、失敗 1}
 message=${5-ネットワーク接続が出来ません。}
@@ -45,12 +60,12 @@ for _ in $(seq 100); do [ -s "$dir/port" ] && break; sleep 0.05; done
 port=$(head -n 1 "$dir/port")
 [ -n "$port" ] || fail "the stand-in port did not open"
 # Share names whose Shift-JIS bytes hold 0x5C as a second byte, one of them last.
-share="\\\\127.0.0.1@$port\\表計算"
+share="\\\\$host@$port\\表計算"
 entry() {
   printf 'NetPath\t%s\r\nLocalDrive\t%s\r\nUserName\t\r\nUserPasswd\t\r\nWaitTime\t0\r\nMaxError\t1\r\n' "$@"
 }
 conf_dir=$dir conf="Z:${dir//\//\\}\\conf.dat"
-other="\\\\127.0.0.1@$port\\予定表"
+other="\\\\$host@$port\\予定表"
 if [ -n "${KAYOIJI_PROVIDER_DLL:-}" ]; then
   source "$(dirname "$0")/provider.sh"
   provider_install "$wine" "$KAYOIJI_PROVIDER_DLL"

@@ -76,6 +76,14 @@ class AddressChanges {
   bool armed_ = false;
 };
 
+std::wstring WideFromAnsi(const std::string& text) {
+  const int size =
+      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+  return wide;
+}
+
 // A look-up's result, shared by the waiting watcher and the thread that
 // asks the system, which may outlive the wait.
 struct LookUpState {
@@ -83,26 +91,28 @@ struct LookUpState {
   std::condition_variable Done;
   bool Finished = false;
   bool Abandoned = false;
-  addrinfo* Found = nullptr;
+  ADDRINFOW* Found = nullptr;
 };
 
 // The addresses of `host` found before the deadline, or null. The system's
 // look-up cannot be given a time: it runs in a thread of its own, which is
 // left to finish alone when the deadline passes.
-addrinfo* LookUp(const std::string& host, std::uint16_t port,
-                 std::chrono::steady_clock::time_point deadline) {
+ADDRINFOW* LookUp(const std::string& host, std::uint16_t port,
+                  std::chrono::steady_clock::time_point deadline) {
   auto state = std::make_shared<LookUpState>();
   std::thread([state, host, port] {
-    addrinfo hints{};
+    // The wide call: a name in Japanese goes to DNS as its ASCII (IDN) form.
+    const std::wstring name = WideFromAnsi(host);
+    ADDRINFOW hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) {
+    ADDRINFOW* found = nullptr;
+    if (GetAddrInfoW(name.c_str(), std::to_wstring(port).c_str(), &hints, &found) != 0) {
       found = nullptr;
     }
     std::lock_guard<std::mutex> hold(state->Lock);
     if (state->Abandoned) {
-      if (found != nullptr) freeaddrinfo(found);
+      if (found != nullptr) FreeAddrInfoW(found);
       return;
     }
     state->Found = found;
@@ -258,10 +268,10 @@ bool Win32WatchProbes::ServerAnswers(const std::string& host, std::uint16_t port
   if (!sockets_) return true;  // cannot tell: let the connection call answer
   using Clock = std::chrono::steady_clock;
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
-  addrinfo* found = LookUp(host, port, deadline);
+  ADDRINFOW* found = LookUp(host, port, deadline);
   if (found == nullptr) return false;
   bool answered = false;
-  for (addrinfo* address = found; address != nullptr && !answered; address = address->ai_next) {
+  for (ADDRINFOW* address = found; address != nullptr && !answered; address = address->ai_next) {
     SOCKET s = socket(address->ai_family, address->ai_socktype, address->ai_protocol);
     if (s == INVALID_SOCKET) continue;
     u_long nonBlocking = 1;
@@ -283,7 +293,7 @@ bool Win32WatchProbes::ServerAnswers(const std::string& host, std::uint16_t port
     }
     closesocket(s);
   }
-  freeaddrinfo(found);
+  FreeAddrInfoW(found);
   return answered;
 }
 
