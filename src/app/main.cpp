@@ -10,6 +10,7 @@
 
 #include "about/ABOUT.h"
 #include "mainwindow/Unit1.h"
+#include "platform/SessionState.h"
 #include "platform/qt/Application.h"
 #include "platform/qt/Fonts.h"
 #include "platform/qt/MessageBoxes.h"
@@ -93,6 +94,10 @@ int main(int argc, char** argv) {
   services.Os = &os;
   SecretStoreBackend secrets;
   services.Secrets = &secrets;
+  platform::SessionRefusals refused(platform::SessionFolder(), platform::SessionIdentity());
+  services.Refused = &refused;
+  platform::SessionMark logInRun(platform::SessionFolder(), platform::LogInRunMark);
+  services.LogInRun = &logInRun;
 #ifndef _WIN32
   platform::DesktopNotifier notifier;
   services.Notices = &notifier;

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/RemoteName.h"
+#include "platform/SessionState.h"
+
 namespace Connection {
 
 const char* const TitleAtRest = " Kayoiji";
@@ -185,10 +188,8 @@ std::uint32_t ConnectEntryCode(DefUnit::RunningSettings& settings, platform::Ser
   const bool showBox = !view.NoErrorTicked();
 
   DefUnit::TextField& path = settings.NetPath[static_cast<std::size_t>(index)];
-  const int length = DefUnit::FieldLength(path);
-  if (length > 0 && path[static_cast<std::size_t>(length - 1)] == '\\') {
-    path[static_cast<std::size_t>(length - 1)] = '\0';
-  }
+  // A final 0x5C may be the second byte of 表 or ソ: only a backslash of its own goes.
+  DefUnit::SetField(path, platform::WithoutTrailingBackslash(DefUnit::FieldText(path)));
 
   AttemptRequest request;
   request.RemoteName = DefUnit::FieldText(path);
@@ -237,6 +238,7 @@ ConnectionRun::ConnectionRun(DefUnit::RunningSettings& settings, platform::Servi
 
 void ConnectionRun::Prepare() {
   if (settings_.DoMapping) {
+    if (services_.LogInRun != nullptr) services_.LogInRun->Hold();
     timer1_.SetEnabled(true);
     view_.SetStateText("接続待ち");
   }
@@ -322,6 +324,7 @@ void ConnectionRun::TickPass() {
   }
   if (abandoned_) return;
   if (finished == count) {
+    if (services_.LogInRun != nullptr) services_.LogInRun->Release();
     timer1_.SetEnabled(false);
     timer2_.SetEnabled(true);
     services_.App->SetTitle(TitleEnding);
@@ -358,7 +361,16 @@ void ConnectionRun::WaitForStore(int index) {
 
 std::uint32_t ConnectionRun::Attempt(int index, bool holdIfLocked) {
   const std::uint32_t code = ConnectEntryCode(settings_, services_, view_, index, holdIfLocked);
-  lastCode_[static_cast<std::size_t>(index)] = code;
+  const auto slot = static_cast<std::size_t>(index);
+  lastCode_[slot] = code;
+  // The watcher must not try again what the server refused here, nor hold
+  // back what has connected since.
+  if (services_.Refused != nullptr &&
+      (code == platform::code::NoError || CredentialsRefused(code))) {
+    services_.Refused->Record(settings_.ConfigIdentity, DefUnit::FieldText(settings_.NetPath[slot]),
+                              DefUnit::FieldText(settings_.UserName[slot]),
+                              code != platform::code::NoError);
+  }
   return code;
 }
 

@@ -22,6 +22,10 @@ inline std::size_t SjisCharLength(const std::string& text, std::size_t i) {
 // in the middle of a double-byte character.
 std::string CutSjis(const std::string& sjis, std::size_t maxBytes);
 
+// Bytes as lower-case hexadecimal digits, and back (false for anything else).
+std::string HexBytes(const std::string& bytes);
+bool FromHexBytes(const std::string& hex, std::string& bytes);
+
 // Conversions with code page 932 semantics. Bytes or characters that cannot
 // be converted become U+FFFD or "?" rather than failing: these texts are for
 // display and for fields the user typed.

@@ -171,6 +171,24 @@ class Notifier {
   virtual void ConnectionsFailed(const std::vector<FailedConnection>& failed) = 0;
 };
 
+// ---- Refused credentials -------------------------------------------------
+
+// Credentials a server refused during this log-on session, shared by the
+// program and the watcher: each refused attempt is one failed log-on, and a
+// domain locks the account after a few. Never the password itself: an entry
+// is known by its configuration's identity, remote name and user name.
+class RefusedCredentials {
+ public:
+  virtual ~RefusedCredentials() = default;
+  virtual bool Refused(const std::string& config, const std::string& remoteName,
+                       const std::string& userName) = 0;
+  // `refused` false forgets it: the same credentials connected.
+  virtual void Record(const std::string& config, const std::string& remoteName,
+                      const std::string& userName, bool refused) = 0;
+};
+
+class SessionMark;
+
 // ---- Everything together -------------------------------------------------
 
 struct Services {
@@ -183,6 +201,11 @@ struct Services {
   Notifier* Notices = nullptr;
   // Null where the session has no secret store.
   SecretStore* Secrets = nullptr;
+  // Null: nothing is remembered beyond the attempt.
+  RefusedCredentials* Refused = nullptr;
+  // Held while the log-in run goes, so that the watcher leaves it the
+  // letters; null: no mark.
+  SessionMark* LogInRun = nullptr;
   // The program's own path first, then the parameters.
   std::vector<std::string> CommandLine;
 };

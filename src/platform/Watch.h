@@ -46,8 +46,4 @@ class WatchProbes {
                              std::uint32_t milliseconds) = 0;
 };
 
-// Whether two remote names (Shift-JIS) name the same place, as Windows
-// compares them: ASCII letters in any case, a trailing backslash ignored.
-bool SameRemoteName(const std::string& a, const std::string& b);
-
 }  // namespace platform

@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <charconv>
+#include <filesystem>
 
 #include "platform/Codec.h"
 #include "platform/Errors.h"
 #include "platform/FileIO.h"
+#include "platform/RemoteName.h"
+#include "platform/SessionState.h"
 
 namespace Reconnect {
 
@@ -13,8 +16,11 @@ namespace {
 
 constexpr std::uint32_t kTickMilliseconds = 1000;
 constexpr int kLongestSettle = 4;
-// A run that would take longer than this (long waits, many attempts) is not
-// waited for.
+// The program marks its log-in run once it has started, and the watcher waits
+// while the mark is held. Before it, the watcher goes by what the run's waits
+// take, but never longer than this: the mark says the rest.
+constexpr std::int64_t kLogInRunStarts = 30;
+// A log-in run that holds its mark longer than this is not waited for.
 constexpr std::int64_t kLongestLogInRun = 600;
 
 const char* WakeText(platform::WatchEvents::Handler::Wake why) {
@@ -22,26 +28,52 @@ const char* WakeText(platform::WatchEvents::Handler::Wake why) {
                                                               : "ネットワークの変化";
 }
 
+std::string ConfigLine(const std::string& file, const std::string& what) {
+  return "設定ファイル " + file + ": " + what;
+}
+
 }  // namespace
 
-std::optional<Server> ServerOf(const std::string& sjisRemoteName) {
-  if (sjisRemoteName.size() < 3 || sjisRemoteName.compare(0, 2, "\\\\") != 0) return std::nullopt;
-  const std::string rest = sjisRemoteName.substr(2);
-  const std::string hostPart = rest.substr(0, rest.find('\\'));
-  Server server;
-  const std::size_t at = hostPart.find('@');
-  server.Host = hostPart.substr(0, at);
-  if (server.Host.empty()) return std::nullopt;
-  if (at != std::string::npos) {
-    // "@port" names the port; anything else after the "@" keeps the default.
-    const std::string port = hostPart.substr(at + 1);
-    unsigned value = 0;
-    const auto [end, error] = std::from_chars(port.data(), port.data() + port.size(), value);
-    if (error == std::errc() && end == port.data() + port.size() && value > 0 && value < 65536) {
-      server.Port = static_cast<std::uint16_t>(value);
+std::optional<Options> ParseCommandLine(const std::vector<std::string>& args, std::string& error) {
+  Options options;
+  options.CommandLine = args;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const bool hasValue = i + 1 < args.size();
+    if (args[i] == "-f" || args[i] == "-F") {
+      if (!hasValue) {
+        error = "-f のあとに設定ファイルを指定してください。";
+        return std::nullopt;
+      }
+      ++i;
+    } else if (args[i] == "--settle") {
+      unsigned seconds = 0;
+      const std::string value = hasValue ? args[i + 1] : std::string();
+      const auto [end, failed] =
+          std::from_chars(value.data(), value.data() + value.size(), seconds);
+      if (value.empty() || failed != std::errc() || end != value.data() + value.size() ||
+          seconds > 600) {
+        error = "--settle には 0 から 600 までの秒数を指定してください。";
+        return std::nullopt;
+      }
+      options.SettleMilliseconds = seconds * 1000;
+      ++i;
+    } else {
+      error = "不明なオプションです: " + args[i];
+      return std::nullopt;
     }
   }
-  return server;
+  return options;
+}
+
+std::string ConfigFileProblem(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(path, error);
+  if (status.type() == std::filesystem::file_type::not_found) return "見つかりません。";
+  if (error) return "調べられません。";
+  if (status.type() == std::filesystem::file_type::directory) return "フォルダーです。";
+  if (status.type() != std::filesystem::file_type::regular) return "通常のファイルではありません。";
+  if (!platform::FileOpensForReading(path)) return "読み取れません。";
+  return {};
 }
 
 // Nothing is shown: the title goes nowhere, and there are no messages to pump
@@ -59,14 +91,16 @@ class Watcher::SilentApp : public platform::Application {
 };
 
 // A box the settings reader would show (a configuration that does not open)
-// becomes a log line.
+// becomes a log line that names the file and why.
 class Watcher::LoggedBoxes : public platform::MessageBoxes {
  public:
   explicit LoggedBoxes(LogLine& log) : log_(log) {}
   platform::BoxAnswer Show(const platform::Box& box) override {
-    log_(box.Text);
+    const std::string problem = ConfigFileProblem(File);
+    log_(ConfigLine(File, problem.empty() ? box.Text : problem));
     return platform::BoxAnswer::Ok;
   }
+  std::string File;
 
  private:
   LogLine& log_;
@@ -108,12 +142,61 @@ Watcher::Watcher(platform::Services services, platform::WatchEvents& events,
   services_.App = app_.get();
   services_.Boxes = boxes_.get();
   services_.CommandLine = options_.CommandLine;
+  // The watcher's checks are no log-in run: the program must not wait for them.
+  services_.LogInRun = nullptr;
+  started_ = options_.Now();
+  // Reported at once: the first event may be far off.
+  const std::string file = DefUnit::ConfigFileNameOf(options_.CommandLine);
+  if (const std::string problem = ConfigFileProblem(file); !problem.empty()) {
+    log_(ConfigLine(file, problem));
+  }
+  if (!options_.SessionFolder.empty()) {
+    logInRun_ =
+        std::make_unique<platform::SessionMark>(options_.SessionFolder, platform::LogInRunMark);
+  }
 }
 
 Watcher::~Watcher() = default;
 
+template <typename Step>
+void Watcher::Guarded(Step step) {
+  try {
+    step();
+    return;
+  } catch (const std::exception& failure) {
+    const std::string entry =
+        phase_ == Phase::Checking && underAttempt_ >= 0
+            ? platform::SjisToUtf8(
+                  DefUnit::FieldText(settings_.NetPath[static_cast<std::size_t>(underAttempt_)])) +
+                  ": "
+            : std::string();
+    log_(entry + platform::UserMessage(failure));
+  }
+  if (phase_ == Phase::Checking && underAttempt_ >= 0) {
+    attempted_[static_cast<std::size_t>(underAttempt_)] = false;
+    ++tally_.Broken;
+  }
+  if (phase_ != Phase::Checking) return;
+  events_.StopTimer();
+  if (run_ != nullptr) run_->Abandon();
+  try {
+    EndCheck();
+  } catch (const std::exception&) {
+    run_.reset();
+    phase_ = Phase::Idle;
+  }
+}
+
 void Watcher::Woken(Wake why) {
-  const auto now = std::chrono::steady_clock::now();
+  Guarded([&] { Arrived(why); });
+}
+
+void Watcher::TimerFired() {
+  Guarded([&] { Settled(); });
+}
+
+void Watcher::Arrived(Wake why) {
+  const auto now = options_.Now();
   switch (phase_) {
     case Phase::Checking:
       // Whatever changed during a check gets one check of its own afterwards.
@@ -138,11 +221,30 @@ void Watcher::Woken(Wake why) {
   }
 }
 
-void Watcher::TimerFired() {
+void Watcher::Settled() {
   if (phase_ == Phase::Settling) {
+    // The program's log-in run goes on: it has the letters until it ends,
+    // unless it never does (a wait below -1 keeps it going for ever).
+    const auto now = options_.Now();
+    if (logInRun_ != nullptr && logInRun_->HeldElsewhere()) {
+      if (!markSeen_) markSeen_ = now;
+      if (now - *markSeen_ < std::chrono::seconds(kLongestLogInRun)) {
+        events_.StartTimer(kTickMilliseconds);
+        return;
+      }
+    }
+    markSeen_.reset();
     StartCheck();
   } else if (phase_ == Phase::Checking && run_ != nullptr) {
     run_->Tick();
+    underAttempt_ = -1;
+    // The run sees that nothing is left only at its next tick (which sends
+    // its notice): the check need not wait that second for it.
+    const auto done = settings_.Countdown.begin() + EntriesInCheck();
+    if (tick_->Enabled() && std::all_of(settings_.Countdown.begin(), done,
+                                        [](std::int32_t countdown) { return countdown == -1; })) {
+      run_->Tick();
+    }
     if (tick_->Enabled()) {
       events_.StartTimer(kTickMilliseconds);
     } else {
@@ -173,20 +275,11 @@ std::uint32_t Watcher::SettleDelay(std::chrono::steady_clock::time_point now) {
                                                     std::max(settings->MaxError[slot], 1));
     }
     logInRunEnds_ =
-        started_ + std::chrono::seconds(std::min<std::int64_t>(seconds, kLongestLogInRun));
+        started_ + std::chrono::seconds(std::min<std::int64_t>(seconds, kLogInRunStarts));
   }
   const auto left =
       std::chrono::duration_cast<std::chrono::milliseconds>(*logInRunEnds_ - now).count();
   return static_cast<std::uint32_t>(std::max<std::int64_t>(options_.SettleMilliseconds, left));
-}
-
-std::string Watcher::ConfigKey() const {
-  std::string contents;
-  const platform::ReadResult result =
-      platform::ReadRegularFile(settings_.ConfigFileName, DefUnit::MaxConfigFileBytes, contents,
-                                [](const std::string&) { return false; });
-  if (result != platform::ReadResult::Ok) return {};
-  return std::to_string(contents.size()) + ":" + std::to_string(std::hash<std::string>{}(contents));
 }
 
 void Watcher::StartCheck() {
@@ -194,40 +287,42 @@ void Watcher::StartCheck() {
   log_(std::string("確認開始 (") + WakeText(why_) + ")");
   settings_ = DefUnit::RunningSettings{};
   settings_.HoldShiftKey = Connection::DecideHoldShiftKey(services_.Os);
+  boxes_->File = DefUnit::ConfigFileNameOf(services_.CommandLine);
   try {
     DefUnit::LoadSettings(settings_, services_.CommandLine, *boxes_);
+  } catch (const DefUnit::BadValue& error) {
+    // The value may be a password's: the key says where.
+    log_(ConfigLine(boxes_->File, error.Key + " の値が読めません。"));
+    settings_.EntryCount = 0;
   } catch (const platform::Exception& error) {
-    log_(std::string("設定ファイル: ") + error.what());
+    log_(ConfigLine(boxes_->File, error.what()));
     settings_.EntryCount = 0;
   }
-  const std::string key = ConfigKey();
-  if (key != refusedKey_) {
-    refusedKey_ = key;
-    refused_.fill(false);
-  }
-
   tally_ = Tally{};
   attempted_.fill(false);
   tick_->SetEnabled(false);
   exit_->SetEnabled(false);
   if (!settings_.DoMapping) settings_.EntryCount = 0;
-  const int count = std::clamp<int>(settings_.EntryCount, 0, DefUnit::MaxEntries);
+  const int count = EntriesInCheck();
   for (int i = 0; i < count; ++i) {
     const auto slot = static_cast<std::size_t>(i);
     std::int32_t& countdown = settings_.Countdown[slot];
     // A wait below -1 would keep the run, and so every later check, from ever ending.
     if (countdown < 0) {
       countdown = -1;
-    } else if (refused_[slot]) {
+      ++tally_.NotTried;
+    } else if (HeldBack(i)) {
       countdown = -1;
-      ++tally_.HeldBack;
     } else {
       const platform::EntryState state =
           probes_.State(DefUnit::FieldText(settings_.LocalDrive[slot]),
                         DefUnit::FieldText(settings_.NetPath[slot]));
-      if (state == platform::EntryState::Connected || state == platform::EntryState::Occupied) {
+      if (state == platform::EntryState::Connected) {
         countdown = -1;
-        if (state == platform::EntryState::Connected) ++tally_.AlreadyConnected;
+        ++tally_.AlreadyConnected;
+      } else if (state == platform::EntryState::Occupied) {
+        countdown = -1;
+        Taken(i);
       }
     }
   }
@@ -238,16 +333,41 @@ void Watcher::StartCheck() {
   // wait is tried as the check begins.
   settings_.DoMapping = true;
   run_->Prepare();
-  TimerFired();
+  Settled();
+}
+
+int Watcher::EntriesInCheck() const {
+  return std::clamp<int>(settings_.EntryCount, 0, DefUnit::MaxEntries);
+}
+
+void Watcher::Taken(int index) {
+  const auto slot = static_cast<std::size_t>(index);
+  ++tally_.Taken;
+  log_(platform::SjisToUtf8(DefUnit::FieldText(settings_.NetPath[slot])) + ": ドライブ " +
+       DefUnit::FieldText(settings_.LocalDrive[slot]) + " はほかのものが使っています。");
+}
+
+bool Watcher::HeldBack(int index) {
+  const auto slot = static_cast<std::size_t>(index);
+  if (services_.Refused == nullptr ||
+      !services_.Refused->Refused(settings_.ConfigIdentity,
+                                  DefUnit::FieldText(settings_.NetPath[slot]),
+                                  DefUnit::FieldText(settings_.UserName[slot]))) {
+    return false;
+  }
+  ++tally_.HeldBack;
+  return true;
 }
 
 bool Watcher::MayAttempt(int index) {
   const auto slot = static_cast<std::size_t>(index);
   const std::string local = DefUnit::FieldText(settings_.LocalDrive[slot]);
   const std::string remote = DefUnit::FieldText(settings_.NetPath[slot]);
+  // The program may have been refused meanwhile (its "接続" button).
+  if (HeldBack(index)) return false;
   // A server that does not answer costs none of the entry's attempts; the
   // next event brings the next check.
-  if (const std::optional<Server> server = ServerOf(remote)) {
+  if (const std::optional<platform::Server> server = platform::ServerOf(remote)) {
     if (!probes_.ServerAnswers(server->Host, server->Port, ServerAnswerMilliseconds)) {
       ++tally_.Unreachable;
       return false;
@@ -258,6 +378,7 @@ bool Watcher::MayAttempt(int index) {
       ++tally_.AlreadyConnected;
       return false;
     case platform::EntryState::Occupied:
+      Taken(index);
       return false;
     case platform::EntryState::Stale:
       // Only this program's own link goes; the mount stays with whoever made it.
@@ -267,13 +388,14 @@ bool Watcher::MayAttempt(int index) {
       break;
   }
   attempted_[slot] = true;
+  underAttempt_ = index;
   return true;
 }
 
 void Watcher::EndCheck() {
   int connected = 0;
-  int failed = 0;
-  const int count = std::clamp<int>(settings_.EntryCount, 0, DefUnit::MaxEntries);
+  int failed = tally_.Broken;
+  const int count = EntriesInCheck();
   for (int i = 0; i < count; ++i) {
     const auto slot = static_cast<std::size_t>(i);
     const std::uint32_t code = run_->LastCode(i);
@@ -283,7 +405,6 @@ void Watcher::EndCheck() {
       ++connected;
       continue;
     }
-    if (Connection::CredentialsRefused(code)) refused_[slot] = true;
     // One whose server went away between its attempts waits for the next event.
     if (!Connection::GivenUp(settings_.ErrorCount[slot], settings_.MaxError[slot], code)) continue;
     ++failed;
@@ -292,13 +413,15 @@ void Watcher::EndCheck() {
   }
   log_("確認終了: 接続 " + std::to_string(connected) + "、失敗 " + std::to_string(failed) +
        "、接続済み " + std::to_string(tally_.AlreadyConnected) + "、応答なし " +
-       std::to_string(tally_.Unreachable) + "、認証拒否で保留 " + std::to_string(tally_.HeldBack));
+       std::to_string(tally_.Unreachable) + "、認証拒否で保留 " + std::to_string(tally_.HeldBack) +
+       "、ドライブ使用中 " + std::to_string(tally_.Taken) + "、対象外 " +
+       std::to_string(tally_.NotTried));
   run_.reset();
   ++checksDone_;
   phase_ = Phase::Idle;
   if (pending_) {
     pending_ = false;
-    Woken(pendingWhy_);
+    Arrived(pendingWhy_);
   }
 }
 

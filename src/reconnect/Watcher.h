@@ -15,6 +15,7 @@
 
 #include "connect/ConnectUnit.h"
 #include "platform/Services.h"
+#include "platform/SessionState.h"
 #include "platform/Watch.h"
 #include "settings/DefUnit.h"
 
@@ -22,14 +23,6 @@ namespace Reconnect {
 
 // One line for the log (UTF-8, no line end).
 using LogLine = std::function<void(const std::string&)>;
-
-// The server a remote name ("\\host\share", "\\host@port\share") lives on,
-// and its SMB port. Empty when the name has no host part.
-struct Server {
-  std::string Host;
-  std::uint16_t Port = 445;
-};
-std::optional<Server> ServerOf(const std::string& sjisRemoteName);
 
 // How long a connect to the server's port may take before a check.
 constexpr std::uint32_t ServerAnswerMilliseconds = 3000;
@@ -40,7 +33,23 @@ struct Options {
   // Events closer together than this are one; a stream of events is cut
   // off after four times as long.
   std::uint32_t SettleMilliseconds = 3000;
+  // Where the program marks its log-in run (platform::SessionFolder()); empty: no mark.
+  std::string SessionFolder;
+  std::function<std::chrono::steady_clock::time_point()> Now = std::chrono::steady_clock::now;
 };
+
+// The most a connection call of a check may take: a server that takes the
+// connection and never answers must not hold the check for long.
+constexpr std::uint32_t AttemptMilliseconds = 20000;
+
+// The options of `args` (the program's path first): "-f FILE" and
+// "--settle SECONDS" (0 to 600). Empty, with the reason in `error`, for
+// anything else.
+std::optional<Options> ParseCommandLine(const std::vector<std::string>& args, std::string& error);
+
+// What keeps the configuration file `path` from being read ("見つかりません"
+// and the like); empty when it reads.
+std::string ConfigFileProblem(const std::string& path);
 
 class Watcher : public platform::WatchEvents::Handler {
  public:
@@ -61,13 +70,27 @@ class Watcher : public platform::WatchEvents::Handler {
     int AlreadyConnected = 0;
     int Unreachable = 0;
     int HeldBack = 0;  // refused credentials, configuration unchanged
+    int Broken = 0;    // attempts that ended in a failure of the watcher's own
+    int Taken = 0;     // letters something else uses
+    int NotTried = 0;  // a wait below 0: the program's run never tries them either
   };
 
+  // Runs one event's work; a failure is logged with the entry under attempt
+  // and ends the check, and the watcher waits for the next event.
+  template <typename Step>
+  void Guarded(Step step);
+  void Arrived(Wake why);
+  void Settled();
   void StartCheck();
   void EndCheck();
   // Before an attempt: false sets the entry aside without using an attempt.
   bool MayAttempt(int index);
-  std::string ConfigKey() const;
+  // Whether the entry's credentials were refused under this configuration
+  // (by the program or the watcher); counts it held back.
+  bool HeldBack(int index);
+  int EntriesInCheck() const;
+  // Logs that the entry's letter is something else's, and counts it.
+  void Taken(int index);
   // How long the settle timer runs for an event at `now`.
   std::uint32_t SettleDelay(std::chrono::steady_clock::time_point now);
 
@@ -92,7 +115,10 @@ class Watcher : public platform::WatchEvents::Handler {
   std::chrono::steady_clock::time_point firstEvent_;
   // The log-in run starts with the watcher: until it can have ended, a check
   // would race it for the same letters (and make it show "既に接続されています。").
-  std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
+  std::chrono::steady_clock::time_point started_;
+  std::unique_ptr<platform::SessionMark> logInRun_;
+  // Since when this check has waited for the log-in run's mark.
+  std::optional<std::chrono::steady_clock::time_point> markSeen_;
   std::optional<std::chrono::steady_clock::time_point> logInRunEnds_;
   bool pending_ = false;
   Wake pendingWhy_ = Wake::NetworkChanged;
@@ -100,14 +126,9 @@ class Watcher : public platform::WatchEvents::Handler {
   DefUnit::RunningSettings settings_;
   std::unique_ptr<Connection::ConnectionRun> run_;
   std::array<bool, DefUnit::MaxEntries> attempted_{};
+  int underAttempt_ = -1;
   Tally tally_;
   int checksDone_ = 0;
-
-  // Entries whose credentials were refused are not tried again until the
-  // configuration file's contents change: a password changed on the server
-  // must never lock the account through repeated checks.
-  std::string refusedKey_;
-  std::array<bool, DefUnit::MaxEntries> refused_{};
 };
 
 }  // namespace Reconnect

@@ -3,19 +3,21 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/SessionState.h"
 #include "reconnect/Watcher.h"
 
 #ifdef _WIN32
 #include <windows.h>
 
+#define KAYOIJI_STOP_TEXT "止めるには / to stop it: taskkill /IM KayoijiReconnect.exe\n"
+
 #include "platform/windows/Win32CredentialStore.h"
-#include "platform/windows/Win32Network.h"
 #include "platform/windows/Win32System.h"
 #include "platform/windows/Win32Watch.h"
-using NetworkBackend = platform::Win32Network;
 using KeyboardBackend = platform::Win32Keyboard;
 using OsIdentityBackend = platform::Win32OsIdentity;
 using EventsBackend = platform::Win32WatchEvents;
@@ -23,12 +25,13 @@ using ProbesBackend = platform::Win32WatchProbes;
 using LogBackend = platform::Win32WatchLog;
 using SecretStoreBackend = platform::Win32CredentialStore;
 #else
+#define KAYOIJI_STOP_TEXT \
+  "止めるには / to stop it: pkill -x kayoiji-reconnect (1 秒以内に終わります / ends within 1 s)\n"
 #include "platform/linux/DesktopNotifier.h"
 #include "platform/linux/GioNetwork.h"
 #include "platform/linux/LinuxSystem.h"
 #include "platform/linux/LinuxWatch.h"
 #include "platform/linux/SecretServiceStore.h"
-using NetworkBackend = platform::GioNetwork;
 using KeyboardBackend = platform::LinuxKeyboard;
 using OsIdentityBackend = platform::LinuxOsIdentity;
 using EventsBackend = platform::LinuxWatchEvents;
@@ -48,29 +51,46 @@ constexpr const char* kUsage =
     "  -f ファイル   設定ファイル (既定: 現在のフォルダの ConfFile.dat)\n"
     "  -f FILE       the configuration file (default: ConfFile.dat in the current folder)\n"
     "  --settle 秒   イベントをまとめる待ち時間 (既定: 3)\n"
-    "  --settle N    seconds that merge a burst of events into one check (default: 3)\n";
+    "  --settle N    seconds that merge a burst of events into one check (default: 3)\n"
+    "\n" KAYOIJI_STOP_TEXT;
 
 int Main(int argc, char** argv) {
-  if (argc >= 2 && std::strcmp(argv[1], "--help") == 0) {
+  const std::vector<std::string> args(argv, argv + argc);
+  if (args.size() >= 2 && args[1] == "--help") {
     std::fputs(kUsage, stdout);
     return 0;
   }
-  if (argc >= 2 && std::strcmp(argv[1], "--version") == 0) {
+  if (args.size() >= 2 && args[1] == "--version") {
     std::fputs("Kayoiji " KAYOIJI_VERSION "\n", stdout);
     return 0;
   }
-  Reconnect::Options options;
-  options.CommandLine.assign(argv, argv + argc);
-  for (int i = 1; i + 1 < argc; ++i) {
-    if (std::strcmp(argv[i], "--settle") == 0) {
-      const long seconds = std::strtol(argv[i + 1], nullptr, 10);
-      if (seconds >= 0 && seconds <= 600) options.SettleMilliseconds = seconds * 1000;
-    }
+#ifndef _WIN32
+  if (args.size() == 2 && args[1] == platform::ProcessNetwork::Option) {
+    platform::GioNetwork direct;
+    return platform::RunNetworkCall(direct);
   }
+#endif
+  std::string error;
+  std::optional<Reconnect::Options> parsed = Reconnect::ParseCommandLine(args, error);
+  if (!parsed) {
+    std::fprintf(stderr, "kayoiji-reconnect: %s\n\n%s", error.c_str(), kUsage);
+    return 2;
+  }
+  Reconnect::Options options = std::move(*parsed);
 
   LogBackend log;
   const Reconnect::LogLine line = [&log](const std::string& text) { log.Write(text); };
-  NetworkBackend network;
+#ifdef _WIN32
+  EventsBackend events(line);
+  platform::Win32WatchNetwork network(Reconnect::AttemptMilliseconds);
+  ProbesBackend probes;
+#else
+  // First: the stop signals are blocked before any thread starts.
+  platform::StopSignal stop;
+  EventsBackend events(line, stop);
+  platform::ProcessNetwork network("/proc/self/exe", stop, Reconnect::AttemptMilliseconds);
+  platform::LinuxWatchProbes probes(platform::GioNetwork::DefaultDrivesFolder(), stop);
+#endif
   KeyboardBackend keys;
   OsIdentityBackend os;
   platform::Services services;
@@ -79,16 +99,15 @@ int Main(int argc, char** argv) {
   services.Os = &os;
   SecretStoreBackend secrets;
   services.Secrets = &secrets;
-#ifdef _WIN32
-  ProbesBackend probes;
-#else
+  options.SessionFolder = platform::SessionFolder();
+  platform::SessionRefusals refused(options.SessionFolder, platform::SessionIdentity());
+  services.Refused = &refused;
+#ifndef _WIN32
   platform::DesktopNotifier notices;
   services.Notices = &notices;
-  platform::LinuxWatchProbes probes(network.DrivesFolder());
 #endif
   const std::string hidden = Connection::DrivesHiddenWarning(&os);
   if (!hidden.empty()) line(hidden);
-  EventsBackend events(line);
   Reconnect::Watcher watcher(services, events, probes, line, options);
   return events.Run(watcher);
 }

@@ -1,6 +1,7 @@
 #include "settings/DefUnit.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <string_view>
@@ -197,38 +198,10 @@ class Reader {
       char value[FieldSize];
       CopySettingValue(value, line.c_str() + at + std::strlen(k.name));
       const std::string v(value);
-      switch (k.key) {
-        case Key::NetPath:
-          // Entries past the 26th have nowhere to go; their keys are ignored.
-          if (s_.EntryCount >= MaxEntries) {
-            overflow_ = true;
-            break;
-          }
-          ++s_.EntryCount;
-          SetField(s_.NetPath[Current()], v);
-          break;
-        case Key::LocalDrive:
-          if (EntryOpen()) SetField(s_.LocalDrive[Current()], v);
-          break;
-        case Key::UserName:
-          if (EntryOpen()) SetField(s_.UserName[Current()], v);
-          break;
-        case Key::UserPasswd:
-          if (EntryOpen()) {
-            // Decoded before it is stored: a text that fails to decode must
-            // not stay in the field as if it were the password.
-            const std::string plain = UnscramblePassword(v);
-            TextField& field = s_.UserPasswd[Current()];
-            field.fill('\0');
-            CopySettingValue(field.data(), plain.c_str());
-          }
-          break;
-        default:
-          // The value replaces the rest of the line, for the keys that follow.
-          line.resize(at);
-          line += v;
-          ApplyScalar(k.key, line, at);
-          break;
+      try {
+        Apply(k, v, line, at);
+      } catch (const platform::EConvertError& error) {
+        throw BadValue(error, k.name);
       }
     }
     // Its name holds none of the ten keys, so the line is still whole here.
@@ -244,6 +217,42 @@ class Reader {
   }
 
  private:
+  void Apply(const KeyName& k, const std::string& v, std::string& line, std::size_t at) {
+    switch (k.key) {
+      case Key::NetPath:
+        // Entries past the 26th have nowhere to go; their keys are ignored.
+        if (s_.EntryCount >= MaxEntries) {
+          overflow_ = true;
+          break;
+        }
+        ++s_.EntryCount;
+        SetField(s_.NetPath[Current()], v);
+        break;
+      case Key::LocalDrive:
+        if (EntryOpen()) SetField(s_.LocalDrive[Current()], v);
+        break;
+      case Key::UserName:
+        if (EntryOpen()) SetField(s_.UserName[Current()], v);
+        break;
+      case Key::UserPasswd:
+        if (EntryOpen()) {
+          // Decoded before it is stored: a text that fails to decode must
+          // not stay in the field as if it were the password.
+          const std::string plain = UnscramblePassword(v);
+          TextField& field = s_.UserPasswd[Current()];
+          field.fill('\0');
+          CopySettingValue(field.data(), plain.c_str());
+        }
+        break;
+      default:
+        // The value replaces the rest of the line, for the keys that follow.
+        line.resize(at);
+        line += v;
+        ApplyScalar(k.key, line, at);
+        break;
+    }
+  }
+
   int Current() const { return s_.EntryCount - 1; }
   bool EntryOpen() const { return s_.EntryCount > 0 && !overflow_; }
 
@@ -303,6 +312,19 @@ void Reset(RunningSettings& s) {
   s.ExitTime = 5;
   s.PasswordStore = false;
   s.ConfigFileName = DefaultConfigFileName;
+  s.ConfigIdentity.clear();
+}
+
+// FNV-1a: the same in every build of both programs, unlike std::hash.
+std::string Fingerprint(const std::string& contents) {
+  std::uint64_t hash = 14695981039346656037ull;
+  for (char c : contents) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 1099511628211ull;
+  }
+  char text[17];
+  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+  return text;
 }
 
 std::string LowerAscii(std::string text) {
@@ -325,15 +347,20 @@ bool ConfigFileExists(const std::string& name) {
   return platform::FileOpensForReading(name);
 }
 
+std::string ConfigFileNameOf(const std::vector<std::string>& commandLine) {
+  std::string name = DefaultConfigFileName;
+  for (std::size_t i = 1; i < commandLine.size(); ++i) {
+    if (LowerAscii(commandLine[i]) == "-f") {
+      name = i + 1 < commandLine.size() ? platform::CommandLineFileName(commandLine[i + 1]) : "";
+    }
+  }
+  return name;
+}
+
 void LoadSettings(RunningSettings& settings, const std::vector<std::string>& commandLine,
                   platform::MessageBoxes& boxes) {
   Reset(settings);
-  for (std::size_t i = 1; i < commandLine.size(); ++i) {
-    if (LowerAscii(commandLine[i]) == "-f") {
-      settings.ConfigFileName =
-          i + 1 < commandLine.size() ? platform::CommandLineFileName(commandLine[i + 1]) : "";
-    }
-  }
+  settings.ConfigFileName = ConfigFileNameOf(commandLine);
   platform::SeedUserConfiguration(settings.ConfigFileName, MaxConfigFileBytes);
   std::string contents;
   platform::ReadResult read = platform::ReadResult::NotOpened;
@@ -349,6 +376,7 @@ void LoadSettings(RunningSettings& settings, const std::vector<std::string>& com
     boxes.Show(platform::ErrorBox("設定ファイルが大きすぎます（上限 1 MB）。"));
     return;
   }
+  settings.ConfigIdentity = Fingerprint(contents);
   ReadSettingsText(settings, std::move(contents));
 }
 

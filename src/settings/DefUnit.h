@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Errors.h"
 #include "platform/Services.h"
 #include "settings/Scramble.h"
 
@@ -68,10 +69,27 @@ struct RunningSettings : ConnectionSettings {
   IntArray ErrorCount{};
   std::int32_t EntryCount = 0;
   std::string ConfigFileName = "ConfFile.dat";
+  // What the file held when it was read, as a short fingerprint; empty when
+  // it was not read. Refused credentials are remembered under it: only an
+  // edited file may try them again.
+  std::string ConfigIdentity;
   bool HoldShiftKey = false;
 };
 
 extern const char* const DefaultConfigFileName;  // "ConfFile.dat"
+
+// A value that is not a number, with the key it stood under: the watcher
+// names the key in its log, never the value (it may be a password's).
+class BadValue : public platform::EConvertError {
+ public:
+  BadValue(const platform::EConvertError& error, std::string key)
+      : platform::EConvertError(error.what()), Key(std::move(key)) {}
+  std::string Key;
+};
+
+// The configuration file `commandLine` names with "-f" (the last one), else
+// the default.
+std::string ConfigFileNameOf(const std::vector<std::string>& commandLine);
 
 // Resets `settings`, takes "-f" from `commandLine` (the program's path first)
 // and reads the configuration file. A file that does not open, or is no

@@ -68,7 +68,7 @@ TEST(ConnectEntry, TheTickIsReadOnceAtTheStart) {
   EXPECT_EQ(g.p.Boxes.Shown.size(), 1u);
 }
 
-TEST(ConnectEntry, TrailingBackslashLosesOneByteInTheStoredPath) {
+TEST(ConnectEntry, TrailingBackslashLosesOneCharacterInTheStoredPath) {
   Fixture f;
   DefUnit::SetField(f.settings.NetPath[0], "\\\\srv\\share\\\\");
   f.Connect();
@@ -77,6 +77,11 @@ TEST(ConnectEntry, TrailingBackslashLosesOneByteInTheStoredPath) {
   f.Connect();
   EXPECT_EQ(DefUnit::FieldText(f.settings.NetPath[0]), "\\\\srv\\share");
   EXPECT_EQ(f.p.PathText, "\\\\srv\\share");
+  // 予定表 ends in 0x5C, its second byte: the name stays whole.
+  Fixture plan;
+  DefUnit::SetField(plan.settings.NetPath[0], "\\\\srv\\\x97\x5C\x92\xE8\x95\x5C");
+  plan.Connect();
+  EXPECT_EQ(plan.p.Requests[0].RemoteName, "\\\\srv\\\x97\x5C\x92\xE8\x95\x5C");
 
   Fixture empty;
   DefUnit::SetField(empty.settings.NetPath[0], "");

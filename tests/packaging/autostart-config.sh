@@ -48,6 +48,11 @@ fi
 # under the status's later lines would fail the pipeline at random.
 status() { run status || true; }
 grep -qx "reconnect enabled: $watcher_entry" <<<"$(status)" || fail "status does not name the watcher"
+# A misspelt option changes nothing and says how it goes.
+rm -f "$watcher_entry"
+run enable --reconect >/dev/null 2>&1 && fail "enable --reconect was taken"
+[ -e "$watcher_entry" ] && fail "enable --reconect enabled the watcher"
+run enable --reconnect >/dev/null
 run disable --reconnect >/dev/null
 [ -e "$watcher_entry" ] && fail "disable --reconnect left the watcher's entry"
 grep -q '^enabled: ' <<<"$(status)" || fail "disable --reconnect removed the program's entry"

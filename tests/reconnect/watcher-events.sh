@@ -7,35 +7,10 @@
 #   watcher-events.sh WATCHER STAND_IN_LOGIND SCRAMBLE SYSTEM_BUS_CONF [PROGRAM]
 # With PROGRAM (the Qt program), the log-in run that gives up comes first.
 set -euo pipefail
-source "$(dirname "$0")/../../scripts/smb-server.sh"
+source "$(dirname "$0")/watcher-lib.sh"
 watcher=$1 logind=$2 scramble=$3 busconf=$4 program=${5:-}
-
-work=$KAYOIJI_TEST_WORK
-port=${KAYOIJI_TEST_SMB_HOST#*@}
 share="\\\\$KAYOIJI_TEST_SMB_HOST\\data"
 link=$HOME/Drives/X
-conf=$work/conf.dat
-log=$work/watcher.log
-settle=2
-SMB_PID=$KAYOIJI_TEST_SMB_PID
-watcher_pid="" bus_pid="" logind_pid=""
-
-cleanup() {
-  local status=$?
-  set +e
-  [ -n "$watcher_pid" ] && kill "$watcher_pid" 2>/dev/null && wait "$watcher_pid"
-  [ -n "$logind_pid" ] && kill "$logind_pid" 2>/dev/null && wait "$logind_pid"
-  [ -n "$bus_pid" ] && kill "$bus_pid" 2>/dev/null && wait "$bus_pid"
-  [ "$status" -ne 0 ] && [ -f "$log" ] && { echo "--- the watcher's log:"; cat "$log"; }
-  smb_stop
-  exit "$status"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAILED: $*"
-  exit 1
-}
 
 # One entry: X: on the fixture's share, as its user. A retry a second later:
 # right after an unmount GVfs may lose its mount daemon for a moment (1222).
@@ -48,49 +23,25 @@ write_config() { # PASSWORD
   } >"$conf"
 }
 
-checks() { grep -c '確認終了' "$log" || true; }
-# Waits until the watcher has ended check number N.
-await_check() { # N WHAT
-  local _
-  for _ in $(seq 600); do
-    [ "$(checks)" -ge "$1" ] && return 0
-    sleep 0.1
-  done
-  fail "no check after $2"
-}
 # ...and then no further one may follow within four settle delays.
 await_one_check() { # N WHAT
   await_check "$@"
   sleep $((settle * 4 + 1))
   [ "$(checks)" -eq "$1" ] || fail "$2 gave $(($(checks) - $1 + 1)) checks, not one"
 }
-last_check() { grep '確認終了' "$log" | tail -n 1; }
 network_change() {
   ip route del default
   ip route add default dev lo
 }
-server_down() {
-  kill "$SMB_PID"
-  wait "$SMB_PID" 2>/dev/null || true
-  SMB_PID=""
-  while smb_port_in_use "$port"; do sleep 0.1; done
-}
-server_up() { smb_start "$work" "$port"; }
-reads_again() { [ "$(cat "$link/hello.txt" 2>/dev/null)" = hello ]; }
-
-echo hello >"$KAYOIJI_TEST_SMB_DIR/hello.txt"
-chown "$KAYOIJI_TEST_SMB_USER" "$KAYOIJI_TEST_SMB_DIR/hello.txt"
 write_config "$KAYOIJI_TEST_SMB_PASSWORD"
 
 # A system bus of our own with a stand-in logind on it.
-dbus-daemon --config-file="$busconf" --nofork --print-address=3 3>"$work/system-bus" &
-bus_pid=$!
-for _ in $(seq 100); do [ -s "$work/system-bus" ] && break; sleep 0.05; done
+background "$work/system-bus" dbus-daemon --config-file="$busconf" --nofork --print-address
 export DBUS_SYSTEM_BUS_ADDRESS
 DBUS_SYSTEM_BUS_ADDRESS=$(head -n 1 "$work/system-bus")
 mkfifo "$work/logind-in" "$work/logind-out"
 "$logind" <"$work/logind-in" >"$work/logind-out" &
-logind_pid=$!
+helpers+=($!)
 exec 7>"$work/logind-in" 8<"$work/logind-out"
 read -r line <&8
 [ "$line" = ready ] || fail "the stand-in logind did not start"
@@ -162,24 +113,42 @@ await_one_check 5 "PrepareForSleep(false)"
 grep '確認開始' "$log" | tail -n 1 | grep -q 'スリープからの復帰' || fail "the check did not come from the resume"
 reads_again || fail "the drive link does not read after the resume"
 
-# A refused password is tried once, then not again until the file changes.
+# A refused password costs one failed log-on in the session, whoever tried
+# it first (the log-in run when there is the program), until the file is
+# edited: not after twenty events, nor after a check without the file.
 gio mount -u "$KAYOIJI_TEST_SMB_URI" || fail "the share did not unmount"
 rm -f "$link"
-write_config "wrong-$KAYOIJI_TEST_SMB_PASSWORD"
-network_change
-await_check 6 "a network change with a wrong password"
-last_check | grep -q '失敗 1' || fail "the wrong password was not tried: $(last_check)"
-# The server's own audit of failed log-ons: none more after the first check.
+# The server's own audit of failed log-ons.
 failed_logons() { grep 'Auth:' "$work/log/smbd.out" | grep -c NT_STATUS_WRONG_PASSWORD || true; }
-refused=$(failed_logons)
-[ "$refused" -ge 1 ] || fail "the server saw no refused log-on"
+before=$(failed_logons)
+write_config "wrong-$KAYOIJI_TEST_SMB_PASSWORD"
+if [ -n "$program" ]; then
+  QT_QPA_PLATFORM=offscreen timeout 60 "$program" -f "$conf" || fail "the log-in run failed"
+  network_change
+  await_check 6 "a network change after the log-in run was refused"
+  last_check | grep -q '認証拒否で保留 1' || fail "the watcher tried the refused password: $(last_check)"
+else
+  network_change
+  await_check 6 "a network change with a wrong password"
+  last_check | grep -q '失敗 1' || fail "the wrong password was not tried: $(last_check)"
+fi
+[ "$(($(failed_logons) - before))" = 1 ] || fail "$(($(failed_logons) - before)) failed log-ons, not one"
+for _ in $(seq 20); do network_change; done
+await_one_check 7 "twenty network changes with a wrong password"
+mv "$conf" "$conf.away"
 network_change
-await_check 7 "a second network change with a wrong password"
-last_check | grep -q '認証拒否で保留 1' || fail "a refused password was tried again: $(last_check)"
-[ "$(failed_logons)" = "$refused" ] || fail "the server saw the refused password again"
+await_check 8 "a network change without the file"
+mv "$conf.away" "$conf"
+network_change
+await_check 9 "a network change with the file back"
+last_check | grep -q '認証拒否で保留 1' || fail "the file's return cleared the refusal: $(last_check)"
+[ "$(($(failed_logons) - before))" = 1 ] || fail "the server saw the refused password again"
+memory=$XDG_RUNTIME_DIR/kayoiji/refused
+[ "$(stat -c %a "$memory")" = 600 ] || fail "the refusals are readable by others"
+grep -q "$KAYOIJI_TEST_SMB_PASSWORD" "$memory" && fail "the refusals hold the password"
 write_config "$KAYOIJI_TEST_SMB_PASSWORD"
 network_change
-await_check 8 "a network change after the password was corrected"
+await_check 10 "a network change after the password was corrected"
 reads_again || fail "the corrected password did not connect"
 
 cat "$log"

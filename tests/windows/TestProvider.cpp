@@ -3,7 +3,7 @@
 // that Wine's multiple-provider router hands on and answers like a file
 // server, from a table beside the DLL:
 //   share  <TAB> \\server\name <TAB> unix folder <TAB> user <TAB> password [<TAB> refusal code]
-//   answer <TAB> \\server\name <TAB> code
+//   answer <TAB> \\server\name <TAB> code   ("hang": a minute without an answer)
 // ("*" accepts any user or password; a wrong one gets the refusal code,
 // 1326 unless the line names 86). On success the letter becomes a drive of
 // the prefix through Wine's mount manager, pointing at unc/<server>/<name>
@@ -183,6 +183,10 @@ DWORD Connect(const std::wstring& remoteName, const std::wstring& local, const s
     if (fields.size() < 3) continue;
     if (Same(Server(fields[1]), server)) serverKnown = true;
     if (!Same(fields[1], remote)) continue;
+    if (fields[0] == L"answer" && fields[2] == L"hang") {
+      Sleep(60 * 1000);
+      return ERROR_BAD_NETPATH;
+    }
     if (fields[0] == L"answer")
       return static_cast<DWORD>(std::wcstoul(fields[2].c_str(), nullptr, 10));
     if (fields[0] == L"share" && fields.size() >= 5) share = &fields;

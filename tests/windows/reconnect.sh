@@ -10,8 +10,24 @@
 # With KAYOIJI_PROVIDER_DLL and KAYOIJI_WNET_CALL set, the prefix gets the
 # tests' network provider: a second entry is connected beforehand by another
 # program, and the provider must see the watcher's attempt of the first
-# entry only.
+# entry only. With KAYOIJI_HANG=1 as well, the provider keeps the attempt
+# waiting, and the watcher must still close within seconds.
 set -euo pipefail
+# With KAYOIJI_JAPANESE_SERVER=1, the server is named 表計算 as well: the
+# watcher's look-up finds it in a hosts file of the test's own, bound over
+# /etc/hosts in a mount namespace of its own (skipped where none can be made).
+if [ "${KAYOIJI_JAPANESE_SERVER:-}" = 1 ] && [ -z "${KAYOIJI_OWN_HOSTS:-}" ]; then
+  unshare -m true 2>/dev/null || {
+    echo "SKIPPED: no mount namespace can be made here (it needs root)"
+    exit 77
+  }
+  hosts=$(mktemp)
+  { cat /etc/hosts; echo "127.0.0.1 表計算 xn--lzzl6xx9a"; } >"$hosts"
+  KAYOIJI_OWN_HOSTS=1 exec unshare -m bash -c \
+    'mount --bind "$1" /etc/hosts && rm "$1" && shift && exec bash "$@"' bash "$hosts" "$0" "$@"
+fi
+host=127.0.0.1
+[ "${KAYOIJI_JAPANESE_SERVER:-}" = 1 ] && host=表計算
 wine=$1 watcher=$2 window=$3
 end=${4:-接続 0、失敗 1}
 message=${5-ネットワーク接続が出来ません。}
@@ -43,19 +59,22 @@ listener=$!
 for _ in $(seq 100); do [ -s "$dir/port" ] && break; sleep 0.05; done
 port=$(head -n 1 "$dir/port")
 [ -n "$port" ] || fail "the stand-in port did not open"
-share="\\\\127.0.0.1@$port\\data"
+# Share names whose Shift-JIS bytes hold 0x5C as a second byte, one of them last.
+share="\\\\$host@$port\\表計算"
 entry() {
   printf 'NetPath\t%s\r\nLocalDrive\t%s\r\nUserName\t\r\nUserPasswd\t\r\nWaitTime\t0\r\nMaxError\t1\r\n' "$@"
 }
 conf_dir=$dir conf="Z:${dir//\//\\}\\conf.dat"
-other="\\\\127.0.0.1@$port\\other"
+other="\\\\$host@$port\\予定表"
 if [ -n "${KAYOIJI_PROVIDER_DLL:-}" ]; then
   source "$(dirname "$0")/provider.sh"
   provider_install "$wine" "$KAYOIJI_PROVIDER_DLL"
   # The provider's prefix has no Z: (Wine's view of /).
   conf_dir=$WINEPREFIX/drive_c/kayoiji-reconnect conf='C:\kayoiji-reconnect\conf.dat'
   mkdir -p "$conf_dir" "$dir/share" "$dir/other"
-  provider_table "share	$share	$dir/share	*	*" "share	$other	$dir/other	*	*"
+  lines=()
+  [ "${KAYOIJI_HANG:-}" = 1 ] && lines+=("answer	$share	hang")
+  provider_table "${lines[@]}" "share	$share	$dir/share	*	*" "share	$other	$dir/other	*	*"
   provider_reset
   cd "$WINEPREFIX/drive_c"
   [ "$("$wine" "$KAYOIJI_WNET_CALL" add "$other" R: "" "" | tr -d '\r')" = 0 ] ||
@@ -65,7 +84,7 @@ fi
   printf 'DoMapping\tTrue\r\nNoErrorDialog\tTrue\r\nExitTime\t0\r\n'
   entry "$share" Q:
   if [ -n "${KAYOIJI_PROVIDER_DLL:-}" ]; then entry "$other" R:; fi
-} >"$conf_dir/conf.dat"
+} | iconv -f UTF-8 -t CP932 >"$conf_dir/conf.dat"
 
 logs() { find "$WINEPREFIX/drive_c/users" -path '*/Kayoiji/reconnect.log*' 2>/dev/null; }
 logs | xargs -r rm -f
@@ -83,6 +102,18 @@ timeout 60 "$wine" "$watcher" -f "$conf" >/dev/null 2>&1 || fail "a second watch
 grep -q '既に動いています' "$log" || fail "a second watcher did not step aside"
 
 "$wine" "$window" resume
+if [ "${KAYOIJI_HANG:-}" = 1 ]; then
+  for _ in $(seq 300); do grep -q '確認開始' "$log" && break; sleep 0.1; done
+  sleep 2
+  start=$(date +%s%N)
+  "$wine" "$window" close >/dev/null
+  wait "$watcher_pid" || fail "the watcher did not end cleanly"
+  watcher_pid=""
+  took=$((($(date +%s%N) - start) / 1000000))
+  echo "the watcher closed $took ms after it was asked, its attempt still waiting"
+  [ "$took" -lt 5000 ] || fail "closing took $took ms"
+  exit 0
+fi
 for _ in $(seq 300); do grep -q '確認終了' "$log" && break; sleep 0.1; done
 grep -q '確認開始 (スリープからの復帰)' "$log" || fail "the resume started no check"
 grep -q "確認終了: $end" "$log" || fail "the check did not end with \"$end\""

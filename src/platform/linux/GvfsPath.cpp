@@ -2,11 +2,9 @@
 
 #include <dirent.h>
 #include <glib.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <system_error>
@@ -113,9 +111,8 @@ std::vector<std::string> GvfsShareMounts(const std::string& runtimeDir) {
 }
 
 std::string UserRuntimeDir() {
-  const char* dir = std::getenv("XDG_RUNTIME_DIR");
-  if (dir != nullptr && dir[0] == '/') return dir;
-  return "/run/user/" + std::to_string(getuid());
+  // GVfs's own rule: without $XDG_RUNTIME_DIR it mounts under the cache folder.
+  return g_get_user_runtime_dir();
 }
 
 int ListError(const std::string& path) {

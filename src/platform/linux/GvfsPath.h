@@ -28,7 +28,8 @@ std::vector<std::string> GvfsShareMounts(const std::string& runtimeDir);
 // its cache before reads work.
 int ListError(const std::string& path);
 
-// The user's runtime folder: $XDG_RUNTIME_DIR, else /run/user/<uid>.
+// The folder GVfs mounts into "gvfs" of: $XDG_RUNTIME_DIR, else the
+// user's cache folder (~/.cache), as GVfs itself decides.
 std::string UserRuntimeDir();
 
 }  // namespace platform::gio

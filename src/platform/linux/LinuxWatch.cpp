@@ -1,41 +1,63 @@
 #include "platform/linux/LinuxWatch.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <gio/gio.h>
 #include <glib-unix.h>
-#include <netdb.h>
 #include <poll.h>
+#include <pthread.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <cstdio>
+#include <iostream>
 #include <optional>
+#include <thread>
+#include <vector>
 
 #include "platform/Codec.h"
+#include "platform/RemoteName.h"
 #include "platform/Services.h"
 #include "platform/linux/GvfsPath.h"
 #include "platform/linux/UncPath.h"
+
+extern char** environ;
 
 namespace platform {
 
 namespace {
 
+// How long a stop may take before the process ends without the check.
+constexpr int kStopMilliseconds = 700;
+
+sigset_t StopSignals() {
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGTERM);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGHUP);
+  return signals;
+}
+
 struct Loop {
   LinuxWatchEvents::Handler* Handler;
   GMainLoop* MainLoop;
+  StopSignal* Stop;
 };
 
-gboolean Quit(gpointer loop) {
-  g_main_loop_quit(static_cast<GMainLoop*>(loop));
-  return G_SOURCE_CONTINUE;
-}
-
-void BusClosed(GDBusConnection*, gboolean, GError*, gpointer loop) {
-  g_main_loop_quit(static_cast<GMainLoop*>(loop));
+void BusClosed(GDBusConnection*, gboolean, GError*, gpointer data) {
+  // The session ends: a check under way ends too.
+  auto* events = static_cast<Loop*>(data);
+  events->Stop->Raise();
+  g_main_loop_quit(events->MainLoop);
 }
 
 void NetworkChanged(GNetworkMonitor*, gboolean available, gpointer data) {
@@ -77,17 +99,167 @@ std::optional<std::string> RemoteNameOf(const std::string& path) {
   return Utf8ToSjis(*unc);
 }
 
-// "\\host\share" of a remote name that may name a folder below the share.
-std::string ShareOf(const std::string& remoteName) {
-  std::size_t end = remoteName.find('\\', 2);
-  if (end != std::string::npos) end = remoteName.find('\\', end + 1);
-  return remoteName.substr(0, end);
+using Clock = std::chrono::steady_clock;
+
+int MillisecondsLeft(Clock::time_point deadline) {
+  const auto left =
+      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+  return left > 0 ? static_cast<int>(left) : 0;
+}
+
+gboolean SetFlag(gpointer flag) {
+  *static_cast<bool*>(flag) = true;
+  return G_SOURCE_REMOVE;
+}
+
+gboolean SetFlagForFd(gint, GIOCondition, gpointer flag) {
+  return SetFlag(flag);
+}
+
+// A source on the watcher's own main context that sets `flag`.
+GSource* Attach(GSource* source, bool& flag) {
+  g_source_set_callback(source, SetFlag, &flag, nullptr);
+  g_source_attach(source, nullptr);
+  return source;
+}
+
+GSource* AttachFd(int fd, GIOCondition condition, bool& flag) {
+  GSource* source = g_unix_fd_source_new(fd, condition);
+  g_source_set_callback(source, G_SOURCE_FUNC(SetFlagForFd), &flag, nullptr);
+  g_source_attach(source, nullptr);
+  return source;
+}
+
+void Detach(GSource* source) {
+  g_source_destroy(source);
+  g_source_unref(source);
+}
+
+// Runs the watcher's main context until `done` is set, the deadline passes
+// or the stop is raised; whether `done` was set. The watcher's own events go
+// on meanwhile (one during a check brings a check after it), so a slow
+// server holds up neither them nor the stop.
+bool RunUntil(const bool& done, Clock::time_point deadline, const StopSignal& stop) {
+  bool over = false;
+  GSource* late =
+      Attach(g_timeout_source_new(static_cast<guint>(MillisecondsLeft(deadline))), over);
+  GSource* stopped = AttachFd(stop.Fd(), G_IO_IN, over);
+  while (!done && !over) g_main_context_iteration(nullptr, TRUE);
+  Detach(late);
+  Detach(stopped);
+  return done;
+}
+
+// Until `fd` is ready for `condition`; false when the deadline passes or the
+// stop is raised first.
+bool WaitFor(int fd, GIOCondition condition, Clock::time_point deadline, const StopSignal& stop) {
+  bool ready = false;
+  GSource* source = AttachFd(fd, static_cast<GIOCondition>(condition | G_IO_ERR | G_IO_HUP), ready);
+  RunUntil(ready, deadline, stop);
+  Detach(source);
+  return ready && !stop.Raised();
+}
+
+struct Lookup {
+  GList* Addresses = nullptr;
+  bool Done = false;
+};
+
+void LookedUp(GObject* resolver, GAsyncResult* result, gpointer data) {
+  auto* lookup = static_cast<Lookup*>(data);
+  lookup->Addresses = g_resolver_lookup_by_name_finish(G_RESOLVER(resolver), result, nullptr);
+  lookup->Done = true;
+}
+
+// The addresses of `host` (UTF-8) known before the deadline or the stop. The
+// system's look-up cannot be given a time: it goes on in GIO's thread, and
+// is left to itself.
+GList* LookUp(const std::string& host, Clock::time_point deadline, const StopSignal& stop) {
+  g_autoptr(GCancellable) cancellable = g_cancellable_new();
+  g_autoptr(GResolver) resolver = g_resolver_get_default();
+  Lookup lookup;
+  g_resolver_lookup_by_name_async(resolver, host.c_str(), cancellable, LookedUp, &lookup);
+  if (!RunUntil(lookup.Done, deadline, stop)) {
+    // Cancelled, the look-up answers at once (without its addresses).
+    g_cancellable_cancel(cancellable);
+    while (!lookup.Done) g_main_context_iteration(nullptr, TRUE);
+  }
+  return lookup.Addresses;
+}
+
+// An SMB2 NEGOTIATE request (dialects 2.0.2 to 3.0.2) after its 4-byte
+// session header: any server that speaks SMB answers it, and it is no log-on.
+constexpr unsigned char kNegotiate[] = {
+    0x00, 0x00, 0x00, 0x6C,                          // session message, 108 bytes
+    0xFE, 'S',  'M',  'B',  0x40, 0x00, 0x00, 0x00,  // SMB2 header: 64 bytes, no charge
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00,  // status, NEGOTIATE, one credit
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,  // flags, next command
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,  // message 0
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,  // process, tree
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,  // session
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,  // signature
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+    0x24, 0x00, 0x04, 0x00, 0x01, 0x00, 0x00, 0x00,  // 36 bytes, 4 dialects, signing enabled
+    0x00, 0x00, 0x00, 0x00,                          // capabilities
+    'K',  'a',  'y',  'o',  'i',  'j',  'i',  ' ',   // client identifier
+    'r',  'e',  'c',  'o',  'n',  'n',  'e',  'c',
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,  // client start time
+    0x02, 0x02, 0x10, 0x02, 0x00, 0x03, 0x02, 0x03,  // the dialects
+};
+static_assert(sizeof kNegotiate == 4 + 108);
+
+// Whether the server at `address` takes the connection and answers the
+// negotiation (or closes the connection in an orderly way) before the deadline.
+bool AnswersSmb(const sockaddr_storage& address, socklen_t size, Clock::time_point deadline,
+                const StopSignal& stop) {
+  const int fd = ::socket(address.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  bool answered = false;
+  int error = 0;
+  socklen_t length = sizeof error;
+  if ((::connect(fd, reinterpret_cast<const sockaddr*>(&address), size) == 0 ||
+       errno == EINPROGRESS) &&
+      WaitFor(fd, G_IO_OUT, deadline, stop) &&
+      ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0 &&
+      ::send(fd, kNegotiate, sizeof kNegotiate, MSG_NOSIGNAL) ==
+          static_cast<ssize_t>(sizeof kNegotiate) &&
+      WaitFor(fd, G_IO_IN, deadline, stop)) {
+    char byte = 0;
+    answered = ::recv(fd, &byte, 1, 0) >= 0;
+  }
+  ::close(fd);
+  return answered;
 }
 
 }  // namespace
 
-LinuxWatchEvents::LinuxWatchEvents(std::function<void(const std::string&)> log)
-    : log_(std::move(log)) {}
+StopSignal::StopSignal() {
+  if (::pipe2(fds_, O_CLOEXEC | O_NONBLOCK) != 0) fds_[0] = fds_[1] = -1;
+}
+
+StopSignal::~StopSignal() {
+  for (int fd : fds_) {
+    if (fd >= 0) ::close(fd);
+  }
+}
+
+void StopSignal::Raise() {
+  const char byte = 1;
+  if (fds_[1] >= 0 && ::write(fds_[1], &byte, 1) < 0) {
+    // Full: it is raised already.
+  }
+}
+
+bool StopSignal::Raised() const {
+  pollfd raised{fds_[0], POLLIN, 0};
+  return fds_[0] >= 0 && ::poll(&raised, 1, 0) == 1;
+}
+
+LinuxWatchEvents::LinuxWatchEvents(std::function<void(const std::string&)> log, StopSignal& stop)
+    : log_(std::move(log)), stop_(stop) {
+  const sigset_t signals = StopSignals();
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+}
 
 LinuxWatchEvents::~LinuxWatchEvents() {
   StopTimer();
@@ -106,16 +278,30 @@ int LinuxWatchEvents::Run(Handler& handler) {
   }
 
   g_autoptr(GMainLoop) loop = g_main_loop_new(nullptr, FALSE);
-  Loop events{&handler, loop};
+  Loop events{&handler, loop, &stop_};
   handler_ = &handler;
   loop_ = loop;
 
   // The session's end is the bus going away: end with it, quietly.
   g_dbus_connection_set_exit_on_close(session, FALSE);
-  const gulong closed = g_signal_connect(session, "closed", G_CALLBACK(BusClosed), loop);
-  const guint term = g_unix_signal_add(SIGTERM, Quit, loop);
-  const guint interrupt = g_unix_signal_add(SIGINT, Quit, loop);
-  const guint hangup = g_unix_signal_add(SIGHUP, Quit, loop);
+  const gulong closed = g_signal_connect(session, "closed", G_CALLBACK(BusClosed), &events);
+  // The stop signals are taken by a thread of their own: the main thread may
+  // be in the middle of a check, which the stop ends. One that does not end
+  // in time is not waited for.
+  std::atomic<bool> ended{false};
+  std::thread stopper([this, loop, &ended] {
+    const sigset_t signals = StopSignals();
+    int signal = 0;
+    sigwait(&signals, &signal);
+    if (ended) return;
+    stop_.Raise();
+    g_main_loop_quit(loop);
+    for (int waited = 0; waited < kStopMilliseconds && !ended; waited += 10) g_usleep(10 * 1000);
+    if (!ended) {
+      log_("終了");
+      ::_exit(0);
+    }
+  });
 
   GNetworkMonitor* monitor = g_network_monitor_get_default();
   const gulong changed =
@@ -136,14 +322,14 @@ int LinuxWatchEvents::Run(Handler& handler) {
   }
 
   log_("待機中");
-  g_main_loop_run(loop);
+  if (!stop_.Raised()) g_main_loop_run(loop);
+  ended = true;
+  pthread_kill(stopper.native_handle(), SIGTERM);
+  stopper.join();
 
   StopTimer();
   if (sleep != 0) g_dbus_connection_signal_unsubscribe(system, sleep);
   g_signal_handler_disconnect(monitor, changed);
-  g_source_remove(hangup);
-  g_source_remove(interrupt);
-  g_source_remove(term);
   g_signal_handler_disconnect(session, closed);
   handler_ = nullptr;
   loop_ = nullptr;
@@ -207,34 +393,121 @@ EntryState LinuxWatchProbes::State(const std::string& localName, const std::stri
 
 bool LinuxWatchProbes::ServerAnswers(const std::string& host, std::uint16_t port,
                                      std::uint32_t milliseconds) {
-  using Clock = std::chrono::steady_clock;
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
-  addrinfo hints{};
-  hints.ai_family = AF_UNSPEC;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
-  const std::string name = SjisToUtf8(host);
-  if (::getaddrinfo(name.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) return false;
+  GList* addresses = LookUp(SjisToUtf8(host), deadline, stop_);
   bool answered = false;
-  for (addrinfo* address = found; address != nullptr && !answered; address = address->ai_next) {
-    const int fd = ::socket(address->ai_family, address->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
-                            address->ai_protocol);
-    if (fd < 0) continue;
-    if (::connect(fd, address->ai_addr, address->ai_addrlen) == 0) {
-      answered = true;
-    } else if (errno == EINPROGRESS) {
-      const auto left =
-          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-      pollfd wait{fd, POLLOUT, 0};
-      int error = 0;
-      socklen_t size = sizeof error;
-      answered = left > 0 && ::poll(&wait, 1, static_cast<int>(left)) == 1 &&
-                 ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0;
-    }
-    ::close(fd);
+  for (GList* item = addresses; item != nullptr && !answered; item = item->next) {
+    g_autoptr(GSocketAddress) address = g_inet_socket_address_new(G_INET_ADDRESS(item->data), port);
+    sockaddr_storage native{};
+    if (!g_socket_address_to_native(address, &native, sizeof native, nullptr)) continue;
+    answered = AnswersSmb(native, static_cast<socklen_t>(g_socket_address_get_native_size(address)),
+                          deadline, stop_);
   }
-  ::freeaddrinfo(found);
+  g_resolver_free_addresses(addresses);
   return answered;
+}
+
+ProcessNetwork::ProcessNetwork(std::string program, const StopSignal& stop,
+                               std::uint32_t limitMilliseconds)
+    : program_(std::move(program)), stop_(stop), limit_(limitMilliseconds) {}
+
+std::uint32_t ProcessNetwork::AddConnection(const NetResource& request, const std::string& password,
+                                            const std::string& userName, std::uint32_t) {
+  return Call("add\n" + HexBytes(request.LocalName) + "\n" + HexBytes(request.RemoteName) + "\n" +
+              HexBytes(userName) + "\n" + HexBytes(password) + "\n");
+}
+
+std::uint32_t ProcessNetwork::CancelConnection(const std::string& localName, std::uint32_t,
+                                               bool force) {
+  return Call("cancel\n" + HexBytes(localName) + "\n" + (force ? "1" : "0") + "\n");
+}
+
+std::uint32_t ProcessNetwork::Call(const std::string& request) {
+  if (stop_.Raised()) return code::Cancelled;
+  int input[2];
+  int output[2];
+  if (::pipe2(input, O_CLOEXEC) != 0) return code::NoNetwork;
+  if (::pipe2(output, O_CLOEXEC) != 0) {
+    ::close(input[0]);
+    ::close(input[1]);
+    return code::NoNetwork;
+  }
+  posix_spawn_file_actions_t files;
+  posix_spawn_file_actions_init(&files);
+  posix_spawn_file_actions_adddup2(&files, input[0], STDIN_FILENO);
+  posix_spawn_file_actions_adddup2(&files, output[1], STDOUT_FILENO);
+  // The stop signals are blocked here for the stopping thread; the call's
+  // process takes them as usual.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t none;
+  sigemptyset(&none);
+  posix_spawnattr_setsigmask(&attributes, &none);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
+  char* argv[] = {const_cast<char*>(program_.c_str()), const_cast<char*>(Option), nullptr};
+  pid_t child = -1;
+  const int spawned = posix_spawn(&child, program_.c_str(), &files, &attributes, argv, environ);
+  posix_spawn_file_actions_destroy(&files);
+  posix_spawnattr_destroy(&attributes);
+  ::close(input[0]);
+  ::close(output[1]);
+  if (spawned != 0) {
+    ::close(input[1]);
+    ::close(output[0]);
+    return code::NoNetwork;
+  }
+  // A few hundred bytes: the pipe takes them whole.
+  const bool sent =
+      ::write(input[1], request.data(), request.size()) == static_cast<ssize_t>(request.size());
+  ::close(input[1]);
+
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limit_);
+  std::string answer;
+  bool ended = false;
+  while (sent && !ended && WaitFor(output[0], G_IO_IN, deadline, stop_)) {
+    char buffer[64];
+    const ssize_t n = ::read(output[0], buffer, sizeof buffer);
+    if (n > 0) {
+      answer.append(buffer, static_cast<std::size_t>(n));
+    } else if (n == 0 || errno != EINTR) {
+      ended = true;
+    }
+  }
+  ::close(output[0]);
+  if (!ended) ::kill(child, SIGKILL);
+  int status = 0;
+  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (!ended) return stop_.Raised() ? code::Cancelled : code::NoNetOrBadPath;
+  unsigned long result = 0;
+  const auto [end, error] = std::from_chars(answer.data(), answer.data() + answer.size(), result);
+  if (error != std::errc() || end == answer.data()) return code::NoNetwork;
+  return static_cast<std::uint32_t>(result);
+}
+
+int RunNetworkCall(NetworkService& network) {
+  // Ends with the watcher, even when the watcher was killed.
+  ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+  std::vector<std::string> fields;
+  for (std::string line; std::getline(std::cin, line);) {
+    std::string bytes;
+    fields.push_back(fields.empty() || !FromHexBytes(line, bytes) ? line : bytes);
+  }
+  std::uint32_t result = code::UnexpectedNetError;
+  if (fields.size() == 5 && fields[0] == "add") {
+    NetResource request;
+    request.LocalName = fields[1];
+    request.RemoteName = fields[2];
+    // As the program's attempt: the probe wakes a sleeping path first.
+    if (const std::intptr_t search = network.ProbeOpen(request.RemoteName + "\\*.*", 63)) {
+      network.ProbeClose(search);
+    }
+    result = network.AddConnection(request, fields[4], fields[3], 0);
+  } else if (fields.size() == 3 && fields[0] == "cancel") {
+    result = network.CancelConnection(fields[1], 0, fields[2] == "1");
+  }
+  std::printf("%u\n", static_cast<unsigned>(result));
+  return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
 }  // namespace platform

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/Codec.h"
+#include "platform/RemoteName.h"
 #include "platform/Services.h"
 
 namespace platform::gio {
@@ -104,23 +105,21 @@ SmbLocation Fail(std::uint32_t error) {
   return SmbLocation{error, {}};
 }
 
-SmbLocation LocationFromUtf8(std::string_view unc) {
-  if (unc.size() < 2 || unc[0] != '\\' || unc[1] != '\\') return Fail(code::NoNetOrBadPath);
-  std::vector<std::string_view> parts = Split(unc.substr(2), '\\');
+// `sjisParts` as RemoteNameParts gives them: split before they are
+// converted, as 0x5C can be the second byte of a double-byte character.
+SmbLocation LocationFromParts(const std::vector<std::string>& sjisParts) {
+  if (sjisParts.empty()) return Fail(code::NoNetOrBadPath);
+  std::vector<std::string> parts;
+  for (const std::string& part : sjisParts) parts.push_back(SjisToUtf8(part));
   if (parts.size() > 1 && parts.back().empty()) parts.pop_back();
 
-  std::string_view host = parts[0];
-  std::string_view port;
-  if (const std::size_t at = host.find('@'); at != std::string_view::npos) {
-    port = host.substr(at + 1);
-    host = host.substr(0, at);
-    if (!ValidPort(port)) return Fail(code::NoNetOrBadPath);
-  }
-  if (!ValidHost(host)) return Fail(code::NoNetOrBadPath);
+  const HostPart host = SplitHostPart(parts[0]);
+  if (host.HasPort && !ValidPort(host.Port)) return Fail(code::NoNetOrBadPath);
+  if (!ValidHost(host.Host)) return Fail(code::NoNetOrBadPath);
   if (parts.size() < 2 || !ValidShare(parts[1])) return Fail(code::BadNetName);
 
-  std::string uri = "smb://" + std::string(host);
-  if (!port.empty()) uri += ":" + std::string(port);
+  std::string uri = "smb://" + host.Host;
+  if (host.HasPort) uri += ":" + host.Port;
   uri += "/" + PercentEncode(parts[1]);
   for (std::size_t i = 2; i < parts.size(); ++i) {
     if (!ValidPathPart(parts[i])) return Fail(code::BadNetName);
@@ -131,17 +130,12 @@ SmbLocation LocationFromUtf8(std::string_view unc) {
 
 }  // namespace
 
-// The text is converted before it is split: 0x5C can be the second byte of a
-// double-byte character.
 SmbLocation SmbLocationFromUnc(const std::string& sjisUnc) {
-  return LocationFromUtf8(SjisToUtf8(sjisUnc));
+  return LocationFromParts(RemoteNameParts(sjisUnc));
 }
 
 SmbLocation SmbFolderOfPattern(const std::string& sjisPattern) {
-  const std::string pattern = SjisToUtf8(sjisPattern);
-  const std::size_t last = pattern.rfind('\\');
-  if (last == std::string::npos) return Fail(code::NoNetOrBadPath);
-  return LocationFromUtf8(std::string_view(pattern).substr(0, last));
+  return LocationFromParts(RemoteNameParts(FolderOf(sjisPattern)));
 }
 
 LocalName ParseLocalName(const std::string& localName) {

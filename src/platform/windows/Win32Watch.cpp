@@ -7,7 +7,13 @@
 #include <windows.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
 
+#include "platform/RemoteName.h"
 #include "platform/windows/Win32Watch.h"
 
 namespace platform {
@@ -69,6 +75,57 @@ class AddressChanges {
   OVERLAPPED overlapped_;
   bool armed_ = false;
 };
+
+std::wstring WideFromAnsi(const std::string& text) {
+  const int size =
+      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+  return wide;
+}
+
+// A look-up's result, shared by the waiting watcher and the thread that
+// asks the system, which may outlive the wait.
+struct LookUpState {
+  std::mutex Lock;
+  std::condition_variable Done;
+  bool Finished = false;
+  bool Abandoned = false;
+  ADDRINFOW* Found = nullptr;
+};
+
+// The addresses of `host` found before the deadline, or null. The system's
+// look-up cannot be given a time: it runs in a thread of its own, which is
+// left to finish alone when the deadline passes.
+ADDRINFOW* LookUp(const std::string& host, std::uint16_t port,
+                  std::chrono::steady_clock::time_point deadline) {
+  auto state = std::make_shared<LookUpState>();
+  std::thread([state, host, port] {
+    // The wide call: a name in Japanese goes to DNS as its ASCII (IDN) form.
+    const std::wstring name = WideFromAnsi(host);
+    ADDRINFOW hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    ADDRINFOW* found = nullptr;
+    if (GetAddrInfoW(name.c_str(), std::to_wstring(port).c_str(), &hints, &found) != 0) {
+      found = nullptr;
+    }
+    std::lock_guard<std::mutex> hold(state->Lock);
+    if (state->Abandoned) {
+      if (found != nullptr) FreeAddrInfoW(found);
+      return;
+    }
+    state->Found = found;
+    state->Finished = true;
+    state->Done.notify_one();
+  }).detach();
+  std::unique_lock<std::mutex> hold(state->Lock);
+  if (!state->Done.wait_until(hold, deadline, [&] { return state->Finished; })) {
+    state->Abandoned = true;
+    return nullptr;
+  }
+  return state->Found;
+}
 
 }  // namespace
 
@@ -211,13 +268,10 @@ bool Win32WatchProbes::ServerAnswers(const std::string& host, std::uint16_t port
   if (!sockets_) return true;  // cannot tell: let the connection call answer
   using Clock = std::chrono::steady_clock;
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
-  addrinfo hints{};
-  hints.ai_family = AF_UNSPEC;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
-  if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) return false;
+  ADDRINFOW* found = LookUp(host, port, deadline);
+  if (found == nullptr) return false;
   bool answered = false;
-  for (addrinfo* address = found; address != nullptr && !answered; address = address->ai_next) {
+  for (ADDRINFOW* address = found; address != nullptr && !answered; address = address->ai_next) {
     SOCKET s = socket(address->ai_family, address->ai_socktype, address->ai_protocol);
     if (s == INVALID_SOCKET) continue;
     u_long nonBlocking = 1;
@@ -239,8 +293,78 @@ bool Win32WatchProbes::ServerAnswers(const std::string& host, std::uint16_t port
     }
     closesocket(s);
   }
-  freeaddrinfo(found);
+  FreeAddrInfoW(found);
   return answered;
+}
+
+std::uint32_t Win32WatchNetwork::AddConnection(const NetResource& request,
+                                               const std::string& password,
+                                               const std::string& userName, std::uint32_t flags) {
+  return static_cast<std::uint32_t>(InThread(
+      [this, request, password, userName, flags] {
+        return static_cast<std::intptr_t>(
+            direct_.AddConnection(request, password, userName, flags));
+      },
+      code::NoNetOrBadPath, code::Cancelled));
+}
+
+std::uint32_t Win32WatchNetwork::CancelConnection(const std::string& localName, std::uint32_t flags,
+                                                  bool force) {
+  return static_cast<std::uint32_t>(InThread(
+      [this, localName, flags, force] {
+        return static_cast<std::intptr_t>(direct_.CancelConnection(localName, flags, force));
+      },
+      code::NoNetOrBadPath, code::Cancelled));
+}
+
+// The search that wakes a sleeping path may wait on the server as long as
+// the connection call.
+std::intptr_t Win32WatchNetwork::ProbeOpen(const std::string& pattern,
+                                           std::uint32_t attributeMask) {
+  return InThread(
+      [this, pattern, attributeMask] { return direct_.ProbeOpen(pattern, attributeMask); }, 0, 0);
+}
+
+void Win32WatchNetwork::ProbeClose(std::intptr_t handle) {
+  direct_.ProbeClose(handle);
+}
+
+std::intptr_t Win32WatchNetwork::InThread(std::function<std::intptr_t()> call, std::intptr_t late,
+                                          std::intptr_t cancelled) {
+  if (ending_) return cancelled;
+  struct Shared {
+    HANDLE Done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::intptr_t Result = 0;
+    ~Shared() {
+      if (Done != nullptr) CloseHandle(Done);
+    }
+  };
+  auto shared = std::make_shared<Shared>();
+  if (shared->Done == nullptr) return call();
+  std::thread([shared, call = std::move(call)] {
+    shared->Result = call();
+    SetEvent(shared->Done);
+  }).detach();
+  const ULONGLONG deadline = GetTickCount64() + limit_;
+  for (;;) {
+    const ULONGLONG now = GetTickCount64();
+    const DWORD left = deadline > now ? static_cast<DWORD>(deadline - now) : 0;
+    const DWORD woke = MsgWaitForMultipleObjects(1, &shared->Done, FALSE, left, QS_ALLINPUT);
+    if (woke == WAIT_OBJECT_0) return shared->Result;
+    if (woke != WAIT_OBJECT_0 + 1) return late;
+    // The window's messages: a resume waits for the check's end as any event
+    // during a check does; the session's end ends the watcher.
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        ending_ = true;
+        PostQuitMessage(static_cast<int>(message.wParam));
+        return cancelled;
+      }
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+  }
 }
 
 Win32WatchLog::Win32WatchLog() {

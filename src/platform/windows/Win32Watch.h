@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/Watch.h"
+#include "platform/windows/Win32Network.h"
 
 namespace platform {
 
@@ -45,6 +46,32 @@ class Win32WatchProbes : public WatchProbes {
 
  private:
   bool sockets_ = false;
+};
+
+// The watcher's connections: each call in a thread of its own while the
+// watcher's window goes on taking messages, so that neither a resume nor the
+// session's end waits for a server that does not answer. A call that takes
+// longer than `limitMilliseconds` is left to itself and counts as a server
+// that did not answer; once the watcher is told to end, calls are cancelled.
+class Win32WatchNetwork : public NetworkService {
+ public:
+  explicit Win32WatchNetwork(std::uint32_t limitMilliseconds) : limit_(limitMilliseconds) {}
+  std::uint32_t AddConnection(const NetResource& request, const std::string& password,
+                              const std::string& userName, std::uint32_t flags) override;
+  std::uint32_t CancelConnection(const std::string& localName, std::uint32_t flags,
+                                 bool force) override;
+  std::intptr_t ProbeOpen(const std::string& pattern, std::uint32_t attributeMask) override;
+  void ProbeClose(std::intptr_t handle) override;
+
+ private:
+  // `call`'s result; `late` when the limit passes first, `cancelled` when the
+  // watcher is told to end.
+  std::intptr_t InThread(std::function<std::intptr_t()> call, std::intptr_t late,
+                         std::intptr_t cancelled);
+
+  Win32Network direct_;
+  std::uint32_t limit_;
+  bool ending_ = false;
 };
 
 // The watcher's log: %LOCALAPPDATA%\Kayoiji\reconnect.log, each line with
