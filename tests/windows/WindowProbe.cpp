@@ -12,6 +12,9 @@
 //   window-probe texts <title>
 //       prints the text of each visible control in the window, one
 //       "text<TAB>..." line each (line breaks as spaces)
+//   window-probe elevation
+//       prints the token this Wine gives a program: "full" (the elevated half
+//       of a split token), "limited" or "default"
 // Titles and paths are taken as UTF-16 from the command line; the output is
 // UTF-8, one "name<TAB>value" line each.
 #ifndef NOMINMAX
@@ -171,6 +174,20 @@ int Texts(const std::wstring& title) {
   return 0;
 }
 
+int Elevation() {
+  HANDLE token = nullptr;
+  TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+  DWORD size = 0;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return 1;
+  const BOOL ok = GetTokenInformation(token, TokenElevationType, &type, sizeof type, &size);
+  CloseHandle(token);
+  if (!ok) return 1;
+  std::printf("elevation\t%s\n", type == TokenElevationTypeFull      ? "full"
+                                 : type == TokenElevationTypeLimited ? "limited"
+                                                                     : "default");
+  return 0;
+}
+
 }  // namespace
 
 int main() {
@@ -188,10 +205,12 @@ int main() {
     status = Clipboard();
   } else if (command == L"texts" && argc == 3) {
     status = Texts(argv[2]);
+  } else if (command == L"elevation" && argc == 2) {
+    status = Elevation();
   } else {
     std::fprintf(stderr,
                  "usage: window-probe region TITLE DATA | client TITLE | shortcut LNK | texts "
-                 "TITLE | clipboard\n");
+                 "TITLE | clipboard | elevation\n");
   }
   LocalFree(argv);
   std::fflush(stdout);

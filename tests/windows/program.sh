@@ -9,10 +9,11 @@
 #                    holds "表" (second Shift-JIS byte 0x5C); the file's bytes;
 #                    "Version" shows the About box
 #   missing-config   the box for a configuration file that is not there
-#   elevated         without the machine's EnableLinkedConnections, Wine's
-#                    elevated token hides the drives from unelevated
-#                    programs: the box and the state label say so once, and
-#                    the watcher (KAYOIJI_RECONNECT_EXE) in its log
+#   elevated         without the machine's EnableLinkedConnections, an
+#                    elevated token (Wine 8 gives one) hides the drives from
+#                    unelevated programs: the box and the state label say so
+#                    once, and the watcher (KAYOIJI_RECONNECT_EXE) in its log;
+#                    under a limited token (Wine 10's) neither says a word
 # With the test network provider (provider.sh, the share in
 # KAYOIJI_PROVIDER_SHARE_DIR, the DLL in KAYOIJI_PROVIDER_DLL, the second
 # program's calls through KAYOIJI_WNET_CALL):
@@ -293,13 +294,22 @@ case $case_name in
           finish' EXIT
     config "$work/ConfFile.dat" '### DRIVLINK Config file' 'DoMapping	False' \
       'NoErrorDialog	False' 'ExitTime	5'
+    # Wine 8 starts programs with the elevated half of a split token, Wine 10
+    # with the limited one (the warning's own rule is then the double's, in
+    # ElevationTest): the program must say exactly what its token calls for.
+    token=$("$wine" "$probe" elevation | tr -d '\r' | cut -f2)
+    echo "Wine's token for a program: $token"
     start -f ConfFile.dat
-    box=$(expect_box 'エラー' '管理者として実行中です。' 30)
-    dismiss "$box"
+    if [ "$token" = full ]; then
+      box=$(expect_box 'エラー' '管理者として実行中です。' 30)
+      dismiss "$box"
+    fi
     wait_window '^ Kayoiji$' 10 >/dev/null
     sleep 1
     shot_main windows-elevated.png
     echo "the main window after the box: $out/windows-elevated.png"
+    [ "$token" = full ] || [ -z "$(xdo search --onlyvisible --name '^エラー$' 2>/dev/null)" ] ||
+      fail "a box about elevation under a $token token"
     click 366 32
     wait_exit 10
     log=$(find "$WINEPREFIX/drive_c/users" -path '*/Local/Kayoiji/reconnect.log')
@@ -311,9 +321,9 @@ case $case_name in
       [ -n "$log" ] && grep -q '待機中' "$log" && break
       sleep 0.1
     done
-    [ -n "$log" ] && [ "$(grep -c '管理者として実行中です。' "$log")" = 1 ] ||
-      fail "the watcher's log does not say it once: $(cat "$log" 2>/dev/null)"
-    grep '管理者として' "$log"
+    [ -n "$log" ] && [ "$(grep -c '管理者として実行中です。' "$log")" = "$([ "$token" = full ] && echo 1 || echo 0)" ] ||
+      fail "the watcher's log does not say it exactly when elevated ($token): $(cat "$log" 2>/dev/null)"
+    [ "$token" != full ] || grep '管理者として' "$log"
     ;;
 
   provider-run)
