@@ -137,7 +137,8 @@ TEST_F(PasswordStoreRun, TheDialogMovesThePasswordAndTheProgramAndTheWatcherConn
   watcherServices.Network = net_.get();
   watcherServices.Secrets = &store_;
   HandDelivered events;
-  platform::LinuxWatchProbes probes(Drives().string());
+  platform::StopSignal stop;
+  platform::LinuxWatchProbes probes(Drives().string(), stop);
   std::vector<std::string> log;
   Reconnect::Options options;
   options.CommandLine = {"kayoiji-reconnect", "-f", conf_};
@@ -147,7 +148,9 @@ TEST_F(PasswordStoreRun, TheDialogMovesThePasswordAndTheProgramAndTheWatcherConn
   watcher.Woken(platform::WatchEvents::Handler::Wake::Resumed);
   for (int i = 0; i < 10 && watcher.ChecksDone() == 0; ++i) watcher.TimerFired();
   ASSERT_EQ(watcher.ChecksDone(), 1);
-  EXPECT_EQ(log.back(), "確認終了: 接続 1、失敗 0、接続済み 0、応答なし 0、認証拒否で保留 0");
+  EXPECT_EQ(log.back(),
+            "確認終了: 接続 1、失敗 0、接続済み 0、応答なし 0、認証拒否で保留 0、ドライブ使用中 "
+            "0、対象外 0");
   EXPECT_TRUE(Linked());
 }
 
