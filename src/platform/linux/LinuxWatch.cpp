@@ -60,10 +60,10 @@ void BusClosed(GDBusConnection*, gboolean, GError*, gpointer data) {
   g_main_loop_quit(events->MainLoop);
 }
 
-void NetworkChanged(GNetworkMonitor*, gboolean available, gpointer data) {
-  // Losing the network needs no check; coming back or changing does.
-  if (available)
-    static_cast<Loop*>(data)->Handler->Woken(WatchEvents::Handler::Wake::NetworkChanged);
+void NetworkChanged(GNetworkMonitor*, gboolean, gpointer data) {
+  // Losing the network needs a check too: a mount whose server went with it
+  // would hold up whatever touches its drive.
+  static_cast<Loop*>(data)->Handler->Woken(WatchEvents::Handler::Wake::NetworkChanged);
 }
 
 void PrepareForSleep(GDBusConnection*, const char*, const char*, const char*, const char*,
