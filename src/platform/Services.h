@@ -169,6 +169,11 @@ class Notifier {
   virtual ~Notifier() = default;
   // Once at the end of a run that gave up on `failed` (never empty).
   virtual void ConnectionsFailed(const std::vector<FailedConnection>& failed) = 0;
+  // Once at the end of a watcher's check that took `offline` down (never
+  // empty): the same kind of notice, each line the path and what was done.
+  virtual void TakenOffline(const std::vector<FailedConnection>& offline) {
+    ConnectionsFailed(offline);
+  }
 };
 
 // ---- Refused credentials -------------------------------------------------

@@ -1,6 +1,6 @@
 // What the program and the reconnect watcher share within one log-on
-// session of the user: the credentials servers refused, and a mark held
-// while the program's log-in run goes.
+// session of the user: the credentials servers refused, the mounts their
+// connections made, and a mark held while the program's log-in run goes.
 #pragma once
 
 #include <cstdint>
@@ -47,6 +47,25 @@ class SessionRefusals : public RefusedCredentials {
   std::string session_;
   // What this process recorded, whether or not the file took it.
   std::vector<Entry> own_;
+};
+
+// The mounts this user's connections made in this session (by their local
+// folders), kept beside the refusals: the watcher takes down only those when
+// their server stops answering, never a mount another program made. A mount
+// the connection found already there is not recorded.
+class SessionMounts {
+ public:
+  SessionMounts(const std::string& folder, std::string session);
+  bool Made(const std::string& root) const;
+  // `made` false forgets it: the mount went.
+  void Record(const std::string& root, bool made);
+  // Forgets those not among `present`: one that went without us (ejected
+  // by hand) is not ours when something else mounts it again.
+  void KeepOnly(const std::vector<std::string>& present);
+
+ private:
+  std::string path_;
+  std::string session_;
 };
 
 // The mark the program holds while its log-in run goes.

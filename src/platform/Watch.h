@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/Services.h"
+
 namespace platform {
 
 class WatchEvents {
@@ -14,7 +16,7 @@ class WatchEvents {
    public:
     virtual ~Handler() = default;
     enum class Wake { NetworkChanged, Resumed };
-    // The network came back or changed, or the machine woke from sleep.
+    // The network came, went or changed, or the machine woke from sleep.
     virtual void Woken(Wake why) = 0;
     virtual void TimerFired() = 0;
   };
@@ -44,6 +46,20 @@ class WatchProbes {
   // Whether something accepts a TCP connection at host:port within `milliseconds`.
   virtual bool ServerAnswers(const std::string& host, std::uint16_t port,
                              std::uint32_t milliseconds) = 0;
+
+  // Where a connection is a mount of the system's own (Linux: GVfs), which
+  // holds up whatever touches it while its server is silent. The defaults
+  // are a system without such mounts.
+  //
+  // The mount the entry's letter leads into (without a letter: its share's
+  // mount), found without touching the mount or its server; empty when there
+  // is none.
+  virtual std::string MountOf(const std::string&, const std::string&) { return {}; }
+  // Whether this user's connections made the mount at `root` in this session.
+  virtual bool MadeByUs(const std::string&) { return false; }
+  // Unmounts `root`, never forced, leaving the drive link as it is:
+  // code::NoError, or code::OpenFiles when something holds it open.
+  virtual std::uint32_t TakeDown(const std::string&) { return code::NotConnected; }
 };
 
 }  // namespace platform

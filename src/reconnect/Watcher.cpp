@@ -57,6 +57,8 @@ std::optional<Options> ParseCommandLine(const std::vector<std::string>& args, st
       }
       options.SettleMilliseconds = seconds * 1000;
       ++i;
+    } else if (args[i] == "--keep-mounts") {
+      options.KeepMounts = true;
     } else {
       error = "不明なオプションです: " + args[i];
       return std::nullopt;
@@ -299,6 +301,8 @@ void Watcher::StartCheck() {
     settings_.EntryCount = 0;
   }
   tally_ = Tally{};
+  offline_.clear();
+  answers_.clear();
   attempted_.fill(false);
   tick_->SetEnabled(false);
   exit_->SetEnabled(false);
@@ -311,7 +315,7 @@ void Watcher::StartCheck() {
     if (countdown < 0) {
       countdown = -1;
       ++tally_.NotTried;
-    } else if (HeldBack(i)) {
+    } else if (HeldBack(i) || ServerGone(i)) {
       countdown = -1;
     } else {
       const platform::EntryState state =
@@ -338,6 +342,59 @@ void Watcher::StartCheck() {
 
 int Watcher::EntriesInCheck() const {
   return std::clamp<int>(settings_.EntryCount, 0, DefUnit::MaxEntries);
+}
+
+std::string Watcher::EntryName(int index) const {
+  const auto slot = static_cast<std::size_t>(index);
+  const std::string local = DefUnit::FieldText(settings_.LocalDrive[slot]);
+  return platform::SjisToUtf8(DefUnit::FieldText(settings_.NetPath[slot])) +
+         (local.empty() ? "" : " (" + local + ")");
+}
+
+bool Watcher::ServerGone(int index) {
+  const auto slot = static_cast<std::size_t>(index);
+  const std::string local = DefUnit::FieldText(settings_.LocalDrive[slot]);
+  const std::string remote = DefUnit::FieldText(settings_.NetPath[slot]);
+  // Only a connected entry's server is asked here: looking into its mount
+  // would wait for the server far longer than the question does.
+  const std::string mount = probes_.MountOf(local, remote);
+  if (mount.empty()) return false;
+  const std::optional<platform::Server> server = platform::ServerOf(remote);
+  if (!server) return false;
+  // One question per server and check: shares of one silent server add no waits.
+  const auto asked = answers_.try_emplace({server->Host, server->Port}, false);
+  if (asked.second) {
+    asked.first->second =
+        probes_.ServerAnswers(server->Host, server->Port, ServerAnswerMilliseconds);
+  }
+  const std::pair<std::string, std::string> entry{remote, local};
+  if (asked.first->second) {
+    busy_.erase(entry);
+    return false;
+  }
+  ++tally_.Unreachable;
+  // Never a mount that someone else made: it is theirs to keep. One taken
+  // down is still listed until GVfs has given up on the server.
+  if (options_.KeepMounts || takenDown_.count(entry) != 0 || !probes_.MadeByUs(mount)) {
+    return true;
+  }
+  const std::uint32_t code = probes_.TakeDown(mount);
+  std::string line;
+  if (code == platform::code::NoError) {
+    // The link stays, leading nowhere: whatever touches it fails at once
+    // until the server answers and a check connects it again.
+    line = "サーバーが応答しないため切断しました。";
+    takenDown_.insert(entry);
+    offline_.push_back({platform::Utf8ToSjis(EntryName(index)), line});
+  } else if (code == platform::code::OpenFiles || code == platform::code::Busy) {
+    // Said once an outage: it is asked again at every event.
+    if (!busy_.insert(entry).second) return true;
+    line = "サーバーが応答しませんが、使用中のため切断しません。";
+  } else {
+    line = "サーバーが応答しませんが、切断できません: " + Connection::ConnectErrorMessage(code);
+  }
+  log_(EntryName(index) + ": " + line);
+  return true;
 }
 
 void Watcher::Taken(int index) {
@@ -403,6 +460,10 @@ void Watcher::EndCheck() {
     if (!attempted_[slot] && code != platform::code::StoreStaysLocked) continue;
     if (code == platform::code::NoError) {
       ++connected;
+      if (takenDown_.erase({DefUnit::FieldText(settings_.NetPath[slot]),
+                            DefUnit::FieldText(settings_.LocalDrive[slot])}) != 0) {
+        log_(EntryName(i) + ": サーバーが応答したため再接続しました。");
+      }
       continue;
     }
     // One whose server went away between its attempts waits for the next event.
@@ -416,6 +477,8 @@ void Watcher::EndCheck() {
        std::to_string(tally_.Unreachable) + "、認証拒否で保留 " + std::to_string(tally_.HeldBack) +
        "、ドライブ使用中 " + std::to_string(tally_.Taken) + "、対象外 " +
        std::to_string(tally_.NotTried));
+  if (!offline_.empty() && services_.Notices != nullptr) services_.Notices->TakenOffline(offline_);
+  offline_.clear();
   run_.reset();
   ++checksDone_;
   phase_ = Phase::Idle;

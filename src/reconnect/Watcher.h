@@ -8,9 +8,12 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "connect/ConnectUnit.h"
@@ -33,6 +36,9 @@ struct Options {
   // Events closer together than this are one; a stream of events is cut
   // off after four times as long.
   std::uint32_t SettleMilliseconds = 3000;
+  // A mount of this user's whose server stops answering stays (whatever
+  // touches its drive then waits for the server) rather than being taken down.
+  bool KeepMounts = false;
   // Where the program marks its log-in run (platform::SessionFolder()); empty: no mark.
   std::string SessionFolder;
   std::function<std::chrono::steady_clock::time_point()> Now = std::chrono::steady_clock::now;
@@ -42,9 +48,9 @@ struct Options {
 // connection and never answers must not hold the check for long.
 constexpr std::uint32_t AttemptMilliseconds = 20000;
 
-// The options of `args` (the program's path first): "-f FILE" and
-// "--settle SECONDS" (0 to 600). Empty, with the reason in `error`, for
-// anything else.
+// The options of `args` (the program's path first): "-f FILE",
+// "--settle SECONDS" (0 to 600) and "--keep-mounts". Empty, with the reason
+// in `error`, for anything else.
 std::optional<Options> ParseCommandLine(const std::vector<std::string>& args, std::string& error);
 
 // What keeps the configuration file `path` from being read ("見つかりません"
@@ -89,6 +95,12 @@ class Watcher : public platform::WatchEvents::Handler {
   // (by the program or the watcher); counts it held back.
   bool HeldBack(int index);
   int EntriesInCheck() const;
+  // Whether the entry is connected through a mount whose server does not
+  // answer (counted so); then the mount is not touched, or, when this user's
+  // connections made it, taken down.
+  bool ServerGone(int index);
+  // "\\host\share (X:)" in UTF-8, for the log and the notice.
+  std::string EntryName(int index) const;
   // Logs that the entry's letter is something else's, and counts it.
   void Taken(int index);
   // How long the settle timer runs for an event at `now`.
@@ -129,6 +141,14 @@ class Watcher : public platform::WatchEvents::Handler {
   int underAttempt_ = -1;
   Tally tally_;
   int checksDone_ = 0;
+  // The entries (remote and local name) whose mounts were taken down, until
+  // a check connects them again; and this check's, for its notice.
+  std::set<std::pair<std::string, std::string>> takenDown_;
+  std::vector<platform::FailedConnection> offline_;
+  // The entries left connected because they were in use, until their server answers.
+  std::set<std::pair<std::string, std::string>> busy_;
+  // Whether each server (host, port) of a connected entry answered in this check.
+  std::map<std::pair<std::string, std::uint16_t>, bool> answers_;
 };
 
 }  // namespace Reconnect

@@ -42,8 +42,8 @@ using SecretStoreBackend = platform::SecretServiceStore;
 namespace {
 
 constexpr const char* kUsage =
-    "使い方: kayoiji-reconnect [-f 設定ファイル] [--settle 秒]\n"
-    "Usage: kayoiji-reconnect [-f CONFIG_FILE] [--settle SECONDS]\n"
+    "使い方: kayoiji-reconnect [-f 設定ファイル] [--settle 秒] [--keep-mounts]\n"
+    "Usage: kayoiji-reconnect [-f CONFIG_FILE] [--settle SECONDS] [--keep-mounts]\n"
     "\n"
     "ネットワークの変化とスリープからの復帰のあとに、切れた接続をつなぎ直します。\n"
     "Reconnects the configured shares after a network change or a resume.\n"
@@ -52,6 +52,9 @@ constexpr const char* kUsage =
     "  -f FILE       the configuration file (default: ConfFile.dat in the current folder)\n"
     "  --settle 秒   イベントをまとめる待ち時間 (既定: 3)\n"
     "  --settle N    seconds that merge a burst of events into one check (default: 3)\n"
+    "  --keep-mounts サーバーが応答しなくなった接続を切断せずに残す\n"
+    "  --keep-mounts keep a mount whose server stopped answering (default: take it\n"
+    "                down, leaving its drive link dangling until the server is back)\n"
     "\n" KAYOIJI_STOP_TEXT;
 
 int Main(int argc, char** argv) {
@@ -89,7 +92,7 @@ int Main(int argc, char** argv) {
   platform::StopSignal stop;
   EventsBackend events(line, stop);
   platform::ProcessNetwork network("/proc/self/exe", stop, Reconnect::AttemptMilliseconds);
-  platform::LinuxWatchProbes probes(platform::GioNetwork::DefaultDrivesFolder(), stop);
+  platform::LinuxWatchProbes probes(platform::GioNetwork::DefaultDrivesFolder(), stop, &network);
 #endif
   KeyboardBackend keys;
   OsIdentityBackend os;

@@ -155,6 +155,60 @@ TEST(Watcher, CredentialsRefusedAnywhereInTheSessionAreTriedAgainOnlyAfterAnEdit
   EXPECT_EQ(testsupport::ReadBytes(f.dir.File("refused")).find("still-wrong"), std::string::npos);
 }
 
+TEST(Watcher, TakesDownOnlyItsOwnMountOfASilentServerAndBringsItBackWhenTheServerAnswers) {
+  WatcherFixture f;
+  const std::string mount = "/run/user/1000/gvfs/smb-share:server=srv,share=data";
+  f.probes.Mounts["X:"] = mount;
+  f.probes.States["X:"] = platform::EntryState::Connected;
+  const auto check = [&f] {
+    f.watcher->Woken(Wake::NetworkChanged);
+    f.FireTimers();
+  };
+  // An answering server: the connection is left as it is.
+  check();
+  EXPECT_TRUE(f.probes.TakenDown.empty());
+  EXPECT_EQ(f.p.AddCount(), 0);
+
+  // Silent: a mount made by someone else stays, and so does ours while it is
+  // in use, or when the user keeps mounts; none costs an attempt.
+  f.probes.Answers = false;
+  check();
+  EXPECT_TRUE(f.probes.TakenDown.empty());
+  f.probes.Ours.insert(mount);
+  f.probes.TakeDownCode = code::OpenFiles;
+  check();
+  check();
+  const std::string busy =
+      "\\\\srv\\data (X:): サーバーが応答しませんが、使用中のため切断しません。";
+  EXPECT_EQ(std::count(f.log.begin(), f.log.end(), busy), 1) << "once an outage, not each check";
+  f.probes.TakeDownCode = code::NoError;
+  f.probes.TakenDown.clear();
+  f.options.KeepMounts = true;
+  f.watcher = f.MakeWatcher();
+  check();
+  EXPECT_TRUE(f.probes.TakenDown.empty());
+  EXPECT_TRUE(f.p.Notices.empty());
+
+  // Otherwise it goes, once per outage, in one line and one notice.
+  f.options.KeepMounts = false;
+  f.watcher = f.MakeWatcher();
+  for (int i = 0; i < 3; ++i) check();
+  EXPECT_EQ(f.probes.TakenDown.size(), 1u);
+  const std::string down = "\\\\srv\\data (X:): サーバーが応答しないため切断しました。";
+  EXPECT_EQ(std::count(f.log.begin(), f.log.end(), down), 1);
+  ASSERT_EQ(f.p.Notices.size(), 1u);
+  EXPECT_EQ(f.p.Notices[0][0].Path, "\\\\srv\\data (X:)");
+  EXPECT_EQ(f.p.AddCount(), 0);
+  EXPECT_NE(f.log.back().find("応答なし 1"), std::string::npos) << f.log.back();
+
+  // The server is back: the next event connects it again, attempts intact.
+  f.probes.Answers = true;
+  check();
+  EXPECT_EQ(f.p.AddCount(), 1);
+  EXPECT_TRUE(f.Logged("\\\\srv\\data (X:): サーバーが応答したため再接続しました。"));
+  EXPECT_NE(f.log.back().find("接続 1"), std::string::npos) << f.log.back();
+}
+
 TEST(Watcher, AFailureInsideACheckIsLoggedWithItsEntryAndEndsOnlyThatCheck) {
   WatcherFixture f;
   f.p.DuringAdd = [] { throw platform::Exception("壊れました"); };

@@ -312,6 +312,7 @@ std::uint32_t GioNetwork::AddConnection(const NetResource& request, const std::s
     if (!mountedBefore || known == connections_.end() || known->second.Root != root) {
       connections_[key] = Connection{root, madeMount};
     }
+    if (madeMount) OwnMounts().Record(root, true);
     return code::NoError;
   }
   // A failed call leaves nothing of its own behind, and nothing of anyone else's goes.
@@ -395,7 +396,26 @@ std::uint32_t GioNetwork::ReleaseMount(const std::string& key, const std::string
   }
   g_autoptr(GFile) file = g_file_new_for_path(root.c_str());
   g_autoptr(GMount) mount = SmbMountOf(file);
-  return mount != nullptr ? Unmount(mount, force) : code::NoError;
+  if (mount == nullptr) return code::NoError;
+  const std::uint32_t result = Unmount(mount, force);
+  if (result == code::NoError) OwnMounts().Record(root, false);
+  return result;
+}
+
+std::uint32_t GioNetwork::TakeDown(const std::string& root) {
+  if (!SmbAvailable()) return code::NoNetwork;
+  g_autoptr(GFile) file = g_file_new_for_path(root.c_str());
+  g_autoptr(GMount) mount = SmbMountOf(file);
+  if (mount == nullptr) return code::NotConnected;
+  if (gio::MountInUse(root)) return code::OpenFiles;
+  const std::uint32_t result = Unmount(mount, false);
+  if (result == code::NoError) OwnMounts().Record(root, false);
+  return result;
+}
+
+SessionMounts& GioNetwork::OwnMounts() {
+  if (!ownMounts_) ownMounts_.emplace(SessionFolder(), SessionIdentity());
+  return *ownMounts_;
 }
 
 std::uint32_t GioNetwork::CancelConnection(const std::string& localName, std::uint32_t,

@@ -4,9 +4,11 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "platform/Services.h"
+#include "platform/SessionState.h"
 
 typedef struct _GFileEnumerator GFileEnumerator;
 
@@ -31,6 +33,11 @@ class GioNetwork : public NetworkService {
   void ProbeClose(std::intptr_t handle) override;
 
   const std::string& DrivesFolder() const { return drivesFolder_; }
+
+  // Unmounts the share mounted at `root` (its local folder) without force,
+  // whoever made it, and leaves every drive link as it is: the caller has
+  // made sure it is its own. code::OpenFiles when something holds it open.
+  std::uint32_t TakeDown(const std::string& root);
 
   // $KAYOIJI_DRIVES, else ~/Drives.
   static std::string DefaultDrivesFolder();
@@ -57,7 +64,12 @@ class GioNetwork : public NetworkService {
   std::uint32_t ReleaseMount(const std::string& key, const std::string& root, bool madeMount,
                              bool force);
 
+  // The session's record of the mounts its connections made, read and
+  // written only when a mount comes or goes.
+  SessionMounts& OwnMounts();
+
   std::string drivesFolder_;
+  std::optional<SessionMounts> ownMounts_;
   // Keyed by the local name ("X:"), or by the share's smb:// location for a
   // connection without a drive.
   std::map<std::string, Connection> connections_;

@@ -115,6 +115,28 @@ std::string UserRuntimeDir() {
   return g_get_user_runtime_dir();
 }
 
+bool MountInUse(const std::string& root) {
+  const auto inside = [&root](const std::filesystem::path& link) {
+    std::error_code error;
+    const std::string target = std::filesystem::read_symlink(link, error).string();
+    return !error && target.compare(0, root.size(), root) == 0 &&
+           (target.size() == root.size() || target[root.size()] == '/');
+  };
+  std::error_code error;
+  for (std::filesystem::directory_iterator process("/proc", error), end; !error && process != end;
+       process.increment(error)) {
+    const std::string name = process->path().filename().string();
+    if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
+    if (inside(process->path() / "cwd")) return true;
+    std::error_code fdError;
+    for (std::filesystem::directory_iterator fd(process->path() / "fd", fdError);
+         !fdError && fd != end; fd.increment(fdError)) {
+      if (inside(fd->path())) return true;
+    }
+  }
+  return false;
+}
+
 int ListError(const std::string& path) {
   DIR* dir = ::opendir(path.c_str());
   if (dir == nullptr) return errno;

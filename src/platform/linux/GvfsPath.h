@@ -28,6 +28,11 @@ std::vector<std::string> GvfsShareMounts(const std::string& runtimeDir);
 // its cache before reads work.
 int ListError(const std::string& path);
 
+// Whether a process of the user's holds a file open, or its working folder,
+// inside the mount at `root`. GVfs itself unmounts such a mount without a
+// word. Only the system's names of open files are read, never the mount.
+bool MountInUse(const std::string& root);
+
 // The folder GVfs mounts into "gvfs" of: $XDG_RUNTIME_DIR, else the
 // user's cache folder (~/.cache), as GVfs itself decides.
 std::string UserRuntimeDir();

@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <charconv>
@@ -26,6 +27,8 @@
 #include "platform/Codec.h"
 #include "platform/RemoteName.h"
 #include "platform/Services.h"
+#include "platform/SessionState.h"
+#include "platform/linux/GioNetwork.h"
 #include "platform/linux/GvfsPath.h"
 #include "platform/linux/UncPath.h"
 
@@ -37,6 +40,8 @@ namespace {
 
 // How long a stop may take before the process ends without the check.
 constexpr int kStopMilliseconds = 700;
+// How long a take-down's answer is waited for: a mount in use is refused at once.
+constexpr std::uint32_t kTakeDownMilliseconds = 2000;
 
 sigset_t StopSignals() {
   sigset_t signals;
@@ -60,10 +65,10 @@ void BusClosed(GDBusConnection*, gboolean, GError*, gpointer data) {
   g_main_loop_quit(events->MainLoop);
 }
 
-void NetworkChanged(GNetworkMonitor*, gboolean available, gpointer data) {
-  // Losing the network needs no check; coming back or changing does.
-  if (available)
-    static_cast<Loop*>(data)->Handler->Woken(WatchEvents::Handler::Wake::NetworkChanged);
+void NetworkChanged(GNetworkMonitor*, gboolean, gpointer data) {
+  // Losing the network needs a check too: a mount whose server went with it
+  // would hold up whatever touches its drive.
+  static_cast<Loop*>(data)->Handler->Woken(WatchEvents::Handler::Wake::NetworkChanged);
 }
 
 void PrepareForSleep(GDBusConnection*, const char*, const char*, const char*, const char*,
@@ -391,6 +396,41 @@ EntryState LinuxWatchProbes::State(const std::string& localName, const std::stri
   return Exists(link) ? EntryState::Occupied : EntryState::Missing;
 }
 
+std::string LinuxWatchProbes::MountOf(const std::string& localName, const std::string& remoteName) {
+  const gio::LocalName local = gio::ParseLocalName(localName);
+  if (local.Error != code::NoError) return {};
+  // Only names are read here: the link, and the list of mounts GVfs keeps
+  // for itself. Anything inside a mount would wait for its server.
+  const std::string runtime = gio::UserRuntimeDir();
+  const std::vector<std::string> mounts = gio::GvfsShareMounts(runtime);
+  SessionMounts(SessionFolder(), SessionIdentity()).KeepOnly(mounts);
+  if (local.Drive == 0) {
+    const std::string share = ShareOf(remoteName);
+    for (const std::string& mount : mounts) {
+      const std::optional<std::string> remote = RemoteNameOf(mount);
+      if (remote && SameRemoteName(*remote, share)) return mount;
+    }
+    return {};
+  }
+  g_autofree char* read = g_file_read_link((drivesFolder_ + "/" + local.Drive).c_str(), nullptr);
+  if (read == nullptr) return {};
+  const std::string target = read[0] == '/' ? std::string(read) : drivesFolder_ + "/" + read;
+  const std::optional<std::string> remote = RemoteNameOf(target);
+  if (!remote || !SameRemoteName(*remote, remoteName)) return {};
+  const std::string root = gio::GvfsMountRoot(runtime) + "/";
+  const std::string mount =
+      root + target.substr(root.size(), target.find('/', root.size()) - root.size());
+  return std::find(mounts.begin(), mounts.end(), mount) != mounts.end() ? mount : std::string();
+}
+
+bool LinuxWatchProbes::MadeByUs(const std::string& root) {
+  return SessionMounts(SessionFolder(), SessionIdentity()).Made(root);
+}
+
+std::uint32_t LinuxWatchProbes::TakeDown(const std::string& root) {
+  return network_ != nullptr ? network_->TakeDown(root) : code::NotConnected;
+}
+
 bool LinuxWatchProbes::ServerAnswers(const std::string& host, std::uint16_t port,
                                      std::uint32_t milliseconds) {
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
@@ -414,15 +454,25 @@ ProcessNetwork::ProcessNetwork(std::string program, const StopSignal& stop,
 std::uint32_t ProcessNetwork::AddConnection(const NetResource& request, const std::string& password,
                                             const std::string& userName, std::uint32_t) {
   return Call("add\n" + HexBytes(request.LocalName) + "\n" + HexBytes(request.RemoteName) + "\n" +
-              HexBytes(userName) + "\n" + HexBytes(password) + "\n");
+                  HexBytes(userName) + "\n" + HexBytes(password) + "\n",
+              limit_, code::NoNetOrBadPath);
 }
 
 std::uint32_t ProcessNetwork::CancelConnection(const std::string& localName, std::uint32_t,
                                                bool force) {
-  return Call("cancel\n" + HexBytes(localName) + "\n" + (force ? "1" : "0") + "\n");
+  return Call("cancel\n" + HexBytes(localName) + "\n" + (force ? "1" : "0") + "\n", limit_,
+              code::NoNetOrBadPath);
 }
 
-std::uint32_t ProcessNetwork::Call(const std::string& request) {
+std::uint32_t ProcessNetwork::TakeDown(const std::string& root) {
+  // GVfs answers an unmount only once the silent server's connection has
+  // timed out (20 s), but from the request on the mount fails at once, and
+  // the unmount goes on without the caller: a late answer is a taken down.
+  return Call("unmount\n" + HexBytes(root) + "\n", kTakeDownMilliseconds, code::NoError);
+}
+
+std::uint32_t ProcessNetwork::Call(const std::string& request, std::uint32_t limitMilliseconds,
+                                   std::uint32_t late) {
   if (stop_.Raised()) return code::Cancelled;
   int input[2];
   int output[2];
@@ -461,7 +511,7 @@ std::uint32_t ProcessNetwork::Call(const std::string& request) {
       ::write(input[1], request.data(), request.size()) == static_cast<ssize_t>(request.size());
   ::close(input[1]);
 
-  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limit_);
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limitMilliseconds);
   std::string answer;
   bool ended = false;
   while (sent && !ended && WaitFor(output[0], G_IO_IN, deadline, stop_)) {
@@ -478,14 +528,14 @@ std::uint32_t ProcessNetwork::Call(const std::string& request) {
   int status = 0;
   while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
   }
-  if (!ended) return stop_.Raised() ? code::Cancelled : code::NoNetOrBadPath;
+  if (!ended) return stop_.Raised() ? code::Cancelled : late;
   unsigned long result = 0;
   const auto [end, error] = std::from_chars(answer.data(), answer.data() + answer.size(), result);
   if (error != std::errc() || end == answer.data()) return code::NoNetwork;
   return static_cast<std::uint32_t>(result);
 }
 
-int RunNetworkCall(NetworkService& network) {
+int RunNetworkCall(GioNetwork& network) {
   // Ends with the watcher, even when the watcher was killed.
   ::prctl(PR_SET_PDEATHSIG, SIGKILL);
   std::vector<std::string> fields;
@@ -505,6 +555,8 @@ int RunNetworkCall(NetworkService& network) {
     result = network.AddConnection(request, fields[4], fields[3], 0);
   } else if (fields.size() == 3 && fields[0] == "cancel") {
     result = network.CancelConnection(fields[1], 0, fields[2] == "1");
+  } else if (fields.size() == 2 && fields[0] == "unmount") {
+    result = network.TakeDown(fields[1]);
   }
   std::printf("%u\n", static_cast<unsigned>(result));
   return std::fflush(stdout) == 0 ? 0 : 1;

@@ -13,6 +13,8 @@ typedef struct _GMainLoop GMainLoop;
 
 namespace platform {
 
+class GioNetwork;
+
 // Raised once the watcher is told to end (SIGTERM, SIGINT, SIGHUP): every
 // wait of a check watches it, so that the watcher ends within a second
 // whatever it is waiting for.
@@ -57,12 +59,19 @@ class LinuxWatchEvents : public WatchEvents {
   unsigned timer_ = 0;
 };
 
-// Drive links in `drivesFolder` (GioNetwork's), mounts in GVfs's folder.
+class ProcessNetwork;
+
+// Drive links in `drivesFolder` (GioNetwork's), mounts in GVfs's folder;
+// mounts are taken down through `network` (none: they stay).
 class LinuxWatchProbes : public WatchProbes {
  public:
-  LinuxWatchProbes(std::string drivesFolder, const StopSignal& stop)
-      : drivesFolder_(std::move(drivesFolder)), stop_(stop) {}
+  LinuxWatchProbes(std::string drivesFolder, const StopSignal& stop,
+                   ProcessNetwork* network = nullptr)
+      : drivesFolder_(std::move(drivesFolder)), stop_(stop), network_(network) {}
   EntryState State(const std::string& localName, const std::string& remoteName) override;
+  std::string MountOf(const std::string& localName, const std::string& remoteName) override;
+  bool MadeByUs(const std::string& root) override;
+  std::uint32_t TakeDown(const std::string& root) override;
   // The name looked up and the port connected within `milliseconds`
   // together, and the server answering an SMB negotiation within them: a
   // server that takes the connection and says nothing does not answer.
@@ -72,6 +81,7 @@ class LinuxWatchProbes : public WatchProbes {
  private:
   std::string drivesFolder_;
   const StopSignal& stop_;
+  ProcessNetwork* network_;
 };
 
 // The connections of the watcher, each call in a process of its own that
@@ -90,12 +100,16 @@ class ProcessNetwork : public NetworkService {
   // The call's own process probes the path before it connects.
   std::intptr_t ProbeOpen(const std::string&, std::uint32_t) override { return 0; }
   void ProbeClose(std::intptr_t) override {}
+  // GioNetwork::TakeDown in the call's own process, waited for a moment only.
+  std::uint32_t TakeDown(const std::string& root);
 
   // The option that makes the program the process of one call.
   static constexpr const char* Option = "--network-call";
 
  private:
-  std::uint32_t Call(const std::string& request);
+  // The call's code; `late` when it has not ended within `limitMilliseconds`.
+  std::uint32_t Call(const std::string& request, std::uint32_t limitMilliseconds,
+                     std::uint32_t late);
 
   std::string program_;
   const StopSignal& stop_;
@@ -104,7 +118,7 @@ class ProcessNetwork : public NetworkService {
 
 // The process of one call: reads the request from standard input, makes the
 // call through `network`, writes its code to standard output; the exit status.
-int RunNetworkCall(NetworkService& network);
+int RunNetworkCall(GioNetwork& network);
 
 // The watcher's log: one line on standard error, which the desktop session
 // hands to the journal (or to its own log file).
