@@ -93,7 +93,10 @@ for outage in 1 2 3; do
   reads_again || fail "outage $outage: Z does not read again: $(last_check)"
   took=$(($(now_ms) - start))
   echo "outage $outage: Z read again $took ms after the route came back"
-  [ "$took" -lt $((settle * 1000 + 8000)) ] || fail "outage $outage: Z took $took ms to read again"
+  # The first check after the route's return connects it (await_check below):
+  # the settle delay and one connection call, which may take up to its limit
+  # (on Debian 13 Z read again after 16.9 s, against 4 to 5 s on Debian 12).
+  [ "$took" -lt $((settle * 1000 + 20000)) ] || fail "outage $outage: Z took $took ms to read again"
   await_check $((2 + outage)) "outage $outage"
   last_check | grep -q '接続 1' || fail "outage $outage: $(last_check)"
 done
