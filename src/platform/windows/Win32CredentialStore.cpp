@@ -6,18 +6,11 @@
 
 #include <string>
 
+#include "platform/windows/Win32Text.h"
+
 namespace platform {
 
 namespace {
-
-std::wstring Wide(const std::string& text, UINT codePage) {
-  if (text.empty()) return {};
-  const int size = static_cast<int>(text.size());
-  const int wlen = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(wlen > 0 ? wlen : 0), L'\0');
-  if (wlen > 0) MultiByteToWideChar(codePage, 0, text.data(), size, wide.data(), wlen);
-  return wide;
-}
 
 std::string Narrow(const wchar_t* text, int length) {
   if (length <= 0) return {};

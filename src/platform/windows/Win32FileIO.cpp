@@ -11,8 +11,18 @@
 #include "platform/Errors.h"
 #include "platform/FileIO.h"
 #include "platform/FileIOShared.h"
+#include "platform/windows/Win32Text.h"
 
 namespace platform {
+
+std::wstring Wide(const std::string& text, unsigned codePage) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  const int wlen = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(wlen > 0 ? wlen : 0), L'\0');
+  if (wlen > 0) MultiByteToWideChar(codePage, 0, text.data(), size, wide.data(), wlen);
+  return wide;
+}
 
 namespace fileio {
 
@@ -159,14 +169,6 @@ bool MoveInto(HANDLE h, const std::string& temp, const std::string& contents,
 // Where the machine's configuration and each user's own lie, below a known folder.
 const wchar_t* const kConfigUnder = L"\\Kayoiji\\ConfFile.dat";
 
-std::wstring Wide(const std::string& ansi) {
-  const int n =
-      MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), n);
-  return wide;
-}
-
 // Empty when the ANSI code page cannot name it: the file calls here are ANSI.
 std::string Ansi(const std::wstring& wide) {
   BOOL lossy = FALSE;
@@ -279,7 +281,7 @@ void SeedUserConfiguration(const std::string& path, std::size_t limit) {
   const DWORD missing = GetLastError();
   if (missing != ERROR_FILE_NOT_FOUND && missing != ERROR_PATH_NOT_FOUND) return;
   const std::wstring own = KnownFolder(FOLDERID_RoamingAppData);
-  if (own.empty() || !SamePath(Wide(path), own + kConfigUnder)) return;
+  if (own.empty() || !SamePath(Wide(path, CP_ACP), own + kConfigUnder)) return;
 
   std::string contents;
   bool found = false;

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "platform/RemoteName.h"
+#include "platform/windows/Win32Text.h"
 #include "platform/windows/Win32Watch.h"
 
 namespace platform {
@@ -76,14 +77,6 @@ class AddressChanges {
   bool armed_ = false;
 };
 
-std::wstring WideFromAnsi(const std::string& text) {
-  const int size =
-      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-  return wide;
-}
-
 // A look-up's result, shared by the waiting watcher and the thread that
 // asks the system, which may outlive the wait.
 struct LookUpState {
@@ -102,7 +95,7 @@ ADDRINFOW* LookUp(const std::string& host, std::uint16_t port,
   auto state = std::make_shared<LookUpState>();
   std::thread([state, host, port] {
     // The wide call: a name in Japanese goes to DNS as its ASCII (IDN) form.
-    const std::wstring name = WideFromAnsi(host);
+    const std::wstring name = Wide(host, CP_ACP);
     ADDRINFOW hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
