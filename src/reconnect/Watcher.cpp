@@ -78,74 +78,13 @@ std::string ConfigFileProblem(const std::string& path) {
   return {};
 }
 
-// Nothing is shown: the title goes nowhere, and there are no messages to pump
-// (events that arrive meanwhile wait in the system's queue).
-class Watcher::SilentApp : public platform::Application {
- public:
-  std::string Title() const override { return title_; }
-  void SetTitle(const std::string& title) override { title_ = title; }
-  void ProcessMessages() override {}
-  void Terminate() override {}
-  void Minimize() override {}
-
- private:
-  std::string title_;
-};
-
-// A box the settings reader would show (a configuration that does not open)
-// becomes a log line that names the file and why.
-class Watcher::LoggedBoxes : public platform::MessageBoxes {
- public:
-  explicit LoggedBoxes(LogLine& log) : log_(log) {}
-  platform::BoxAnswer Show(const platform::Box& box) override {
-    const std::string problem = ConfigFileProblem(File);
-    log_(ConfigLine(File, problem.empty() ? box.Text : problem));
-    return platform::BoxAnswer::Ok;
-  }
-  std::string File;
-
- private:
-  LogLine& log_;
-};
-
-// "エラーを無視する。" always ticked: no error boxes.
-class Watcher::NoView : public Connection::MainView {
- public:
-  bool NoErrorTicked() const override { return true; }
-  void SetNoErrorTicked(bool) override {}
-  void SetStateText(const std::string&) override {}
-  void SetPathText(const std::string&) override {}
-};
-
-// The run's timers as flags: the watcher ticks the run itself while the
-// tick timer is on, and the exit timer coming on ends the check.
-class Watcher::FlagTimer : public Connection::RunTimer {
- public:
-  bool Enabled() const override { return enabled_; }
-  void SetEnabled(bool enabled) override { enabled_ = enabled; }
-  void SetInterval(std::uint32_t) override {}
-
- private:
-  bool enabled_ = false;
-};
-
 Watcher::Watcher(platform::Services services, platform::WatchEvents& events,
                  platform::WatchProbes& probes, LogLine log, Options options)
     : services_(std::move(services)),
       events_(events),
       probes_(probes),
       log_(std::move(log)),
-      options_(std::move(options)),
-      app_(std::make_unique<SilentApp>()),
-      boxes_(std::make_unique<LoggedBoxes>(log_)),
-      view_(std::make_unique<NoView>()),
-      tick_(std::make_unique<FlagTimer>()),
-      exit_(std::make_unique<FlagTimer>()) {
-  services_.App = app_.get();
-  services_.Boxes = boxes_.get();
-  services_.CommandLine = options_.CommandLine;
-  // The watcher's checks are no log-in run: the program must not wait for them.
-  services_.LogInRun = nullptr;
+      options_(std::move(options)) {
   started_ = options_.Now();
   // Reported at once: the first event may be far off.
   const std::string file = DefUnit::ConfigFileNameOf(options_.CommandLine);
@@ -179,12 +118,10 @@ void Watcher::Guarded(Step step) {
     ++tally_.Broken;
   }
   if (phase_ != Phase::Checking) return;
-  events_.StopTimer();
-  if (run_ != nullptr) run_->Abandon();
   try {
     EndCheck();
   } catch (const std::exception&) {
-    run_.reset();
+    schedule_.reset();
     phase_ = Phase::Idle;
   }
 }
@@ -237,44 +174,48 @@ void Watcher::Settled() {
     }
     markSeen_.reset();
     StartCheck();
-  } else if (phase_ == Phase::Checking && run_ != nullptr) {
-    run_->Tick();
-    underAttempt_ = -1;
-    // The run sees that nothing is left only at its next tick (which sends
-    // its notice): the check need not wait that second for it.
-    const auto done = settings_.Countdown.begin() + EntriesInCheck();
-    if (tick_->Enabled() && std::all_of(settings_.Countdown.begin(), done,
-                                        [](std::int32_t countdown) { return countdown == -1; })) {
-      run_->Tick();
-    }
-    if (tick_->Enabled()) {
-      events_.StartTimer(kTickMilliseconds);
-    } else {
-      EndCheck();
+  } else if (phase_ == Phase::Checking && schedule_ != nullptr) {
+    Tick();
+  }
+}
+
+void Watcher::Tick() {
+  for (int i = 0; i < schedule_->Count(); ++i) {
+    if (!schedule_->Due(i) || schedule_->StoreLocked(i)) continue;
+    // The program may have been refused meanwhile (its "接続" button); a
+    // server that does not answer costs none of the entry's attempts: the
+    // next event brings the next check.
+    if (HeldBack(i) || !ServerAnswers(i)) {
+      schedule_->SetAside(i);
+    } else if (stale_[static_cast<std::size_t>(i)]) {
+      // Only this program's own link goes; the mount stays with whoever made it.
+      stale_[static_cast<std::size_t>(i)] = false;
+      services_.Network->CancelConnection(
+          DefUnit::FieldText(settings_.LocalDrive[static_cast<std::size_t>(i)]), 0, false);
     }
   }
+  const bool stopped = false;
+  schedule_->Pass(*this, stopped);
+  underAttempt_ = -1;
+  // Unlike the window's run, the check ends as soon as nothing is left,
+  // rather than at the next tick.
+  if (!schedule_->Done()) {
+    events_.StartTimer(kTickMilliseconds);
+    return;
+  }
+  schedule_->NotifyGivenUp();
+  EndCheck();
 }
 
 std::uint32_t Watcher::SettleDelay(std::chrono::steady_clock::time_point now) {
   if (!logInRunEnds_) {
     // The longest the run can take: each entry's attempts, each after its wait.
-    struct Quiet : platform::MessageBoxes {
-      platform::BoxAnswer Show(const platform::Box&) override { return platform::BoxAnswer::Ok; }
-    } quiet;
     auto settings = std::make_unique<DefUnit::RunningSettings>();
     std::int64_t seconds = 0;
     try {
-      DefUnit::LoadSettings(*settings, options_.CommandLine, quiet);
+      DefUnit::ReadSettings(*settings, options_.CommandLine);
+      seconds = Connection::LongestRunSeconds(*settings);
     } catch (const platform::Exception&) {
-      settings->DoMapping = false;
-    }
-    const int count =
-        settings->DoMapping ? std::clamp<int>(settings->EntryCount, 0, DefUnit::MaxEntries) : 0;
-    for (int i = 0; i < count; ++i) {
-      const auto slot = static_cast<std::size_t>(i);
-      if (settings->WaitTime[slot] < 0) continue;
-      seconds = std::max<std::int64_t>(seconds, (std::int64_t{settings->WaitTime[slot]} + 1) *
-                                                    std::max(settings->MaxError[slot], 1));
     }
     logInRunEnds_ =
         started_ + std::chrono::seconds(std::min<std::int64_t>(seconds, kLogInRunStarts));
@@ -287,57 +228,69 @@ std::uint32_t Watcher::SettleDelay(std::chrono::steady_clock::time_point now) {
 void Watcher::StartCheck() {
   phase_ = Phase::Checking;
   log_(std::string("確認開始 (") + WakeText(why_) + ")");
-  settings_ = DefUnit::RunningSettings{};
-  settings_.HoldShiftKey = Connection::DecideHoldShiftKey(services_.Os);
-  boxes_->File = DefUnit::ConfigFileNameOf(services_.CommandLine);
-  try {
-    DefUnit::LoadSettings(settings_, services_.CommandLine, *boxes_);
-  } catch (const DefUnit::BadValue& error) {
-    // The value may be a password's: the key says where.
-    log_(ConfigLine(boxes_->File, error.Key + " の値が読めません。"));
-    settings_.EntryCount = 0;
-  } catch (const platform::Exception& error) {
-    log_(ConfigLine(boxes_->File, error.what()));
-    settings_.EntryCount = 0;
-  }
   tally_ = Tally{};
   offline_.clear();
   answers_.clear();
   attempted_.fill(false);
-  tick_->SetEnabled(false);
-  exit_->SetEnabled(false);
+  stale_.fill(false);
+  schedule_ = std::make_unique<Connection::Schedule>(settings_, services_);
+  LoadCheckSettings();
+  SortEntries();
+  // An entry without a wait is tried as the check begins, not a second later.
+  Tick();
+}
+
+void Watcher::LoadCheckSettings() {
+  settings_ = DefUnit::RunningSettings{};
+  settings_.HoldShiftKey = Connection::DecideHoldShiftKey(services_.Os);
+  const std::string file = DefUnit::ConfigFileNameOf(options_.CommandLine);
+  try {
+    if (const std::string box = DefUnit::ReadSettings(settings_, options_.CommandLine);
+        !box.empty()) {
+      const std::string problem = ConfigFileProblem(file);
+      log_(ConfigLine(file, problem.empty() ? box : problem));
+    }
+  } catch (const DefUnit::BadValue& error) {
+    // The value may be a password's: the key says where.
+    log_(ConfigLine(file, error.Key + " の値が読めません。"));
+    settings_.EntryCount = 0;
+  } catch (const platform::Exception& error) {
+    log_(ConfigLine(file, error.what()));
+    settings_.EntryCount = 0;
+  }
   if (!settings_.DoMapping) settings_.EntryCount = 0;
-  const int count = EntriesInCheck();
-  for (int i = 0; i < count; ++i) {
+}
+
+void Watcher::SortEntries() {
+  for (int i = 0; i < EntriesInCheck(); ++i) {
     const auto slot = static_cast<std::size_t>(i);
-    std::int32_t& countdown = settings_.Countdown[slot];
     // A wait below -1 would keep the run, and so every later check, from ever ending.
-    if (countdown < 0) {
-      countdown = -1;
+    if (settings_.Countdown[slot] < 0) {
+      schedule_->SetAside(i);
       ++tally_.NotTried;
-    } else if (HeldBack(i) || ServerGone(i)) {
-      countdown = -1;
-    } else {
-      const platform::EntryState state =
-          probes_.State(DefUnit::FieldText(settings_.LocalDrive[slot]),
-                        DefUnit::FieldText(settings_.NetPath[slot]));
-      if (state == platform::EntryState::Connected) {
-        countdown = -1;
+      continue;
+    }
+    if (HeldBack(i) || ServerGone(i)) {
+      schedule_->SetAside(i);
+      continue;
+    }
+    switch (probes_.State(DefUnit::FieldText(settings_.LocalDrive[slot]),
+                          DefUnit::FieldText(settings_.NetPath[slot]))) {
+      case platform::EntryState::Connected:
+        schedule_->SetAside(i);
         ++tally_.AlreadyConnected;
-      } else if (state == platform::EntryState::Occupied) {
-        countdown = -1;
+        break;
+      case platform::EntryState::Occupied:
+        schedule_->SetAside(i);
         Taken(i);
-      }
+        break;
+      case platform::EntryState::Stale:
+        stale_[slot] = true;
+        break;
+      case platform::EntryState::Missing:
+        break;
     }
   }
-
-  run_ = std::make_unique<Connection::ConnectionRun>(settings_, services_, *view_, *tick_, *exit_);
-  run_->SetAttemptGate([this](int index) { return MayAttempt(index); });
-  // The run starts now rather than after a first second: an entry without a
-  // wait is tried as the check begins.
-  settings_.DoMapping = true;
-  run_->Prepare();
-  Settled();
 }
 
 int Watcher::EntriesInCheck() const {
@@ -416,37 +369,24 @@ bool Watcher::HeldBack(int index) {
   return true;
 }
 
-bool Watcher::MayAttempt(int index) {
-  const auto slot = static_cast<std::size_t>(index);
-  const std::string local = DefUnit::FieldText(settings_.LocalDrive[slot]);
-  const std::string remote = DefUnit::FieldText(settings_.NetPath[slot]);
-  // The program may have been refused meanwhile (its "接続" button).
-  if (HeldBack(index)) return false;
-  // A server that does not answer costs none of the entry's attempts; the
-  // next event brings the next check.
-  if (const std::optional<platform::Server> server = platform::ServerOf(remote)) {
-    if (!probes_.ServerAnswers(server->Host, server->Port, ServerAnswerMilliseconds)) {
-      ++tally_.Unreachable;
-      return false;
-    }
+bool Watcher::ServerAnswers(int index) {
+  const std::optional<platform::Server> server =
+      platform::ServerOf(DefUnit::FieldText(settings_.NetPath[static_cast<std::size_t>(index)]));
+  if (!server || probes_.ServerAnswers(server->Host, server->Port, ServerAnswerMilliseconds)) {
+    return true;
   }
-  switch (probes_.State(local, remote)) {
-    case platform::EntryState::Connected:
-      ++tally_.AlreadyConnected;
-      return false;
-    case platform::EntryState::Occupied:
-      Taken(index);
-      return false;
-    case platform::EntryState::Stale:
-      // Only this program's own link goes; the mount stays with whoever made it.
-      services_.Network->CancelConnection(local, 0, false);
-      break;
-    case platform::EntryState::Missing:
-      break;
-  }
-  attempted_[slot] = true;
+  ++tally_.Unreachable;
+  return false;
+}
+
+std::uint32_t Watcher::Attempt(int index) {
+  attempted_[static_cast<std::size_t>(index)] = true;
   underAttempt_ = index;
-  return true;
+  Connection::AttemptRequest request = Connection::RequestOf(settings_, index);
+  const std::uint32_t code =
+      Connection::PasswordForAttempt(settings_, services_, index, request.Password);
+  if (code != platform::code::NoError) return code;
+  return Connection::CallPlatform(services_, settings_.HoldShiftKey, request, nullptr);
 }
 
 void Watcher::EndCheck() {
@@ -455,7 +395,7 @@ void Watcher::EndCheck() {
   const int count = EntriesInCheck();
   for (int i = 0; i < count; ++i) {
     const auto slot = static_cast<std::size_t>(i);
-    const std::uint32_t code = run_->LastCode(i);
+    const std::uint32_t code = schedule_ != nullptr ? schedule_->LastCode(i) : 0;
     // An entry that gave up waiting for a locked store was never attempted.
     if (!attempted_[slot] && code != platform::code::StoreStaysLocked) continue;
     if (code == platform::code::NoError) {
@@ -479,8 +419,7 @@ void Watcher::EndCheck() {
        std::to_string(tally_.NotTried));
   if (!offline_.empty() && services_.Notices != nullptr) services_.Notices->TakenOffline(offline_);
   offline_.clear();
-  run_.reset();
-  ++checksDone_;
+  schedule_.reset();
   phase_ = Phase::Idle;
   if (pending_) {
     pending_ = false;

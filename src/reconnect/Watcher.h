@@ -1,6 +1,6 @@
 // The resident reconnect watcher: after a network change or a resume it
 // checks every connection of the configuration once, leaves the connected
-// ones alone and runs the others through the program's own connection run,
+// ones alone and runs the others on the program's own schedule of attempts,
 // with nothing on screen.
 #pragma once
 
@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "connect/ConnectUnit.h"
+#include "connect/ConnectCore.h"
 #include "platform/Services.h"
 #include "platform/SessionState.h"
 #include "platform/Watch.h"
@@ -57,18 +57,16 @@ std::optional<Options> ParseCommandLine(const std::vector<std::string>& args, st
 // and the like); empty when it reads.
 std::string ConfigFileProblem(const std::string& path);
 
-class Watcher : public platform::WatchEvents::Handler {
+class Watcher : public platform::WatchEvents::Handler, private Connection::Attempts {
  public:
-  // `services` gives the network, keyboard, OS identity and notices; the
-  // watcher puts its own box and application objects in (nothing is shown).
+  // `services` gives the network, keyboard, OS identity, secret store,
+  // refusals and notices; nothing is shown, so no boxes and no application.
   Watcher(platform::Services services, platform::WatchEvents& events, platform::WatchProbes& probes,
           LogLine log, Options options);
   ~Watcher() override;
 
   void Woken(Wake why) override;
   void TimerFired() override;
-
-  int ChecksDone() const { return checksDone_; }
 
  private:
   enum class Phase { Idle, Settling, Checking };
@@ -88,9 +86,18 @@ class Watcher : public platform::WatchEvents::Handler {
   void Arrived(Wake why);
   void Settled();
   void StartCheck();
+  // The check's settings from the configuration, or none, with a log line
+  // that says why.
+  void LoadCheckSettings();
+  // Sets each entry aside that needs no attempt, or cannot have one now.
+  void SortEntries();
+  // One second of the check.
+  void Tick();
   void EndCheck();
-  // Before an attempt: false sets the entry aside without using an attempt.
-  bool MayAttempt(int index);
+  // A due entry's attempt (Connection::Attempts).
+  std::uint32_t Attempt(int index) override;
+  // Whether the entry's server answers; counts it when not.
+  bool ServerAnswers(int index);
   // Whether the entry's credentials were refused under this configuration
   // (by the program or the watcher); counts it held back.
   bool HeldBack(int index);
@@ -106,21 +113,11 @@ class Watcher : public platform::WatchEvents::Handler {
   // How long the settle timer runs for an event at `now`.
   std::uint32_t SettleDelay(std::chrono::steady_clock::time_point now);
 
-  class SilentApp;
-  class LoggedBoxes;
-  class NoView;
-  class FlagTimer;
-
   platform::Services services_;
   platform::WatchEvents& events_;
   platform::WatchProbes& probes_;
   LogLine log_;
   Options options_;
-  std::unique_ptr<SilentApp> app_;
-  std::unique_ptr<LoggedBoxes> boxes_;
-  std::unique_ptr<NoView> view_;
-  std::unique_ptr<FlagTimer> tick_;
-  std::unique_ptr<FlagTimer> exit_;
 
   Phase phase_ = Phase::Idle;
   Wake why_ = Wake::NetworkChanged;
@@ -136,11 +133,13 @@ class Watcher : public platform::WatchEvents::Handler {
   Wake pendingWhy_ = Wake::NetworkChanged;
 
   DefUnit::RunningSettings settings_;
-  std::unique_ptr<Connection::ConnectionRun> run_;
+  std::unique_ptr<Connection::Schedule> schedule_;
   std::array<bool, DefUnit::MaxEntries> attempted_{};
+  // Entries whose letter holds this program's link into a share that no
+  // longer lists: the link goes just before the attempt.
+  std::array<bool, DefUnit::MaxEntries> stale_{};
   int underAttempt_ = -1;
   Tally tally_;
-  int checksDone_ = 0;
   // The entries (remote and local name) whose mounts were taken down, until
   // a check connects them again; and this check's, for its notice.
   std::set<std::pair<std::string, std::string>> takenDown_;

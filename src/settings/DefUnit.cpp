@@ -359,6 +359,11 @@ std::string ConfigFileNameOf(const std::vector<std::string>& commandLine) {
 
 void LoadSettings(RunningSettings& settings, const std::vector<std::string>& commandLine,
                   platform::MessageBoxes& boxes) {
+  const std::string problem = ReadSettings(settings, commandLine);
+  if (!problem.empty()) boxes.Show(platform::ErrorBox(problem));
+}
+
+std::string ReadSettings(RunningSettings& settings, const std::vector<std::string>& commandLine) {
   Reset(settings);
   settings.ConfigFileName = ConfigFileNameOf(commandLine);
   platform::SeedUserConfiguration(settings.ConfigFileName, MaxConfigFileBytes);
@@ -368,16 +373,11 @@ void LoadSettings(RunningSettings& settings, const std::vector<std::string>& com
     read = platform::ReadRegularFile(settings.ConfigFileName, MaxConfigFileBytes, contents,
                                      ReadingEnds);
   }
-  if (read == platform::ReadResult::NotOpened) {
-    boxes.Show(platform::ErrorBox("設定ファイルオープンエラー"));
-    return;
-  }
-  if (read == platform::ReadResult::TooLarge) {
-    boxes.Show(platform::ErrorBox("設定ファイルが大きすぎます（上限 1 MB）。"));
-    return;
-  }
+  if (read == platform::ReadResult::NotOpened) return "設定ファイルオープンエラー";
+  if (read == platform::ReadResult::TooLarge) return "設定ファイルが大きすぎます（上限 1 MB）。";
   settings.ConfigIdentity = Fingerprint(contents);
   ReadSettingsText(settings, std::move(contents));
+  return {};
 }
 
 void ReadSettingsText(RunningSettings& settings, std::string contents) {

@@ -97,6 +97,8 @@ std::string ConfigFileNameOf(const std::vector<std::string>& commandLine);
 // number throws platform::EConvertError with the settings read so far left in place.
 void LoadSettings(RunningSettings& settings, const std::vector<std::string>& commandLine,
                   platform::MessageBoxes& boxes);
+// LoadSettings without a box: the box's text, or empty when the file was read.
+std::string ReadSettings(RunningSettings& settings, const std::vector<std::string>& commandLine);
 // The reading part of LoadSettings: the lines of a file's `contents` into
 // `settings`, which the caller has reset.
 void ReadSettingsText(RunningSettings& settings, std::string contents);
