@@ -182,16 +182,16 @@ void Watcher::Settled() {
 void Watcher::Tick() {
   for (int i = 0; i < schedule_->Count(); ++i) {
     if (!schedule_->Due(i) || schedule_->StoreLocked(i)) continue;
+    const auto slot = static_cast<std::size_t>(i);
     // The program may have been refused meanwhile (its "接続" button); a
     // server that does not answer costs none of the entry's attempts: the
     // next event brings the next check.
     if (HeldBack(i) || !ServerAnswers(i)) {
       schedule_->SetAside(i);
-    } else if (stale_[static_cast<std::size_t>(i)]) {
+    } else if (stale_[slot]) {
       // Only this program's own link goes; the mount stays with whoever made it.
-      stale_[static_cast<std::size_t>(i)] = false;
-      services_.Network->CancelConnection(
-          DefUnit::FieldText(settings_.LocalDrive[static_cast<std::size_t>(i)]), 0, false);
+      stale_[slot] = false;
+      services_.Network->CancelConnection(DefUnit::FieldText(settings_.LocalDrive[slot]), 0, false);
     }
   }
   const bool stopped = false;
@@ -233,6 +233,7 @@ void Watcher::StartCheck() {
   answers_.clear();
   attempted_.fill(false);
   stale_.fill(false);
+  underAttempt_ = -1;
   schedule_ = std::make_unique<Connection::Schedule>(settings_, services_);
   LoadCheckSettings();
   SortEntries();
