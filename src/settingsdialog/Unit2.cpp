@@ -259,7 +259,6 @@ void TfrmCNF::CreateControls() {
   dilgNet.Title = QStringLiteral("フォルダの選択");
   dilgNet.FileName = QStringLiteral("dir");
   dilgNet.InitialDir = QStringLiteral("\\");
-  dilgNet.NoNetworkButton = true;
   dilgCnfFile.Title = QStringLiteral("設定ファイル");
 }
 
