@@ -19,12 +19,7 @@ TFormRgn::~TFormRgn() = default;
 void TFormRgn::SetPicture(const QPixmap& picture) {
   picture_ = picture;
   setPixmap(picture_);
-  if (autoSize_ && !picture_.isNull()) resize(picture_.size());
-}
-
-void TFormRgn::SetAutoSize(bool value) {
-  autoSize_ = value;
-  if (autoSize_ && !picture_.isNull()) resize(picture_.size());
+  if (!picture_.isNull()) resize(picture_.size());
 }
 
 void TFormRgn::LoadRegionData(QIODevice& Stream) {

@@ -18,12 +18,9 @@ class TFormRgn : public QLabel {
   explicit TFormRgn(QWidget* parent = nullptr);
   ~TFormRgn() override;
 
-  // The bitmap shown. With AutoSize (on by default) the control takes the
-  // picture's size.
+  // The bitmap shown; the control takes the picture's size.
   void SetPicture(const QPixmap& picture);
   const QPixmap& Picture() const { return picture_; }
-  bool AutoSize() const { return autoSize_; }
-  void SetAutoSize(bool value);
 
   // Kept for the stored layout; nothing uses its value.
   std::uint32_t TransparentColor() const { return transparentColor_; }
@@ -45,7 +42,6 @@ class TFormRgn : public QLabel {
 
  private:
   QPixmap picture_;
-  bool autoSize_ = true;
   std::uint32_t transparentColor_ = 0;
   std::unique_ptr<RegionData::Region> regionHandle_;
 };

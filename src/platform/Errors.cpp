@@ -16,25 +16,24 @@ EConvertError NotAnInteger(const std::string& sjisText) {
 namespace fileio {
 
 EInOutError InOutError(long code, std::span<const IoProblemCode> problems) {
-  const int n = static_cast<int>(code);
   const auto found = std::find_if(problems.begin(), problems.end(),
                                   [code](const IoProblemCode& p) { return p.Code == code; });
   if (found != problems.end()) {
     switch (found->Problem) {
       case IoProblem::AccessDenied:
-        return EInOutError("ファイルへのアクセスが拒否されました", n);
+        return EInOutError("ファイルへのアクセスが拒否されました");
       case IoProblem::DiskFull:
-        return EInOutError("ディスクがいっぱいです", n);
+        return EInOutError("ディスクがいっぱいです");
       case IoProblem::PathNotFound:
-        return EInOutError("指定されたパスが見つかりません。", n);
+        return EInOutError("指定されたパスが見つかりません。");
       case IoProblem::BadName:
         return EInOutError(
-            "ファイル名、ディレクトリ名、またはボリューム ラベルの構文が間違っています。", n);
+            "ファイル名、ディレクトリ名、またはボリューム ラベルの構文が間違っています。");
       case IoProblem::TooManyOpenFiles:
-        return EInOutError("システムはファイルを開くことができません。", n);
+        return EInOutError("システムはファイルを開くことができません。");
     }
   }
-  return EInOutError("I/O エラー (" + std::to_string(code) + ")", n);
+  return EInOutError("I/O エラー (" + std::to_string(code) + ")");
 }
 
 }  // namespace fileio

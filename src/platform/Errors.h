@@ -24,9 +24,7 @@ class EConvertError : public Exception {
 // A file could not be created, written, replaced or closed.
 class EInOutError : public Exception {
  public:
-  EInOutError(const std::string& message, int errorCode)
-      : Exception(message), ErrorCode(errorCode) {}
-  int ErrorCode;
+  explicit EInOutError(const std::string& message) : Exception(message) {}
 };
 
 // The conversion failure for `sjisText` (Shift-JIS bytes as they stood).

@@ -1,6 +1,5 @@
 #include "platform/FileIO.h"
 
-#include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -14,7 +13,7 @@ namespace platform {
 namespace fileio {
 
 EInOutError EmptyName() {
-  return EInOutError("ファイル名が指定されていません", EINVAL);
+  return EInOutError("ファイル名が指定されていません");
 }
 
 std::size_t NameStart(const std::string& path) {

@@ -30,7 +30,6 @@ inline constexpr std::int32_t kCoordinateLimit = (1 << 27) - 1;
 inline constexpr const char* kCreateFailed = "ExtCreateRegionに失敗しました";
 inline constexpr const char* kBoxFailed = "GetRgnBoxに失敗しました";
 inline constexpr const char* kMoveFailed = "リージョンの移動に失敗しました";
-inline constexpr const char* kCopyCreateFailed = "CreateRectRgnに失敗しました";
 inline constexpr const char* kCopyCombineFailed = "CombineRgnに失敗しました";
 inline constexpr const char* kSetWindowFailed = "SetWindowRGNに失敗しました";
 

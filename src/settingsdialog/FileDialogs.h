@@ -15,8 +15,6 @@ struct SaveFileDialog {
   QString Title;
   QString InitialDir;
   QString FileName;
-  bool HideReadOnly = true;  // no read-only check box
-  bool NoNetworkButton = false;
   bool EnableSizing = true;  // resizable
   // Choose an existing folder rather than name a file; FileName receives it.
   bool ChooseFolder = false;

@@ -48,11 +48,16 @@ std::string ToPath(const QString& text) {
 
 // Every control is named where it is made, with its name in the design:
 // tests and the window probe reach it by that name.
+template <class Control>
+Control* Place(Control* control, const char* name, int left, int top, int width, int height) {
+  control->setObjectName(QString::fromLatin1(name));
+  control->setGeometry(left, top, width, height);
+  return control;
+}
+
 QLabel* MakeLabel(QWidget* parent, const char* name, int left, int top, int width, int height,
                   const QString& caption) {
-  auto* label = new QLabel(caption, parent);
-  label->setObjectName(QString::fromLatin1(name));
-  label->setGeometry(left, top, width, height);
+  auto* label = Place(new QLabel(caption, parent), name, left, top, width, height);
   // Labels size themselves to their text, as the font draws it.
   label->adjustSize();
   return label;
@@ -73,17 +78,13 @@ class PasswordStyle : public QProxyStyle {
 };
 
 QLineEdit* MakeEdit(QWidget* parent, const char* name, int left, int top, int width, int height) {
-  auto* edit = new QLineEdit(parent);
-  edit->setObjectName(QString::fromLatin1(name));
-  edit->setGeometry(left, top, width, height);
-  return edit;
+  return Place(new QLineEdit(parent), name, left, top, width, height);
 }
 
 QPushButton* MakeButton(QWidget* parent, const char* name, int left, int top, int width, int height,
                         const char* caption) {
-  auto* button = new QPushButton(QString::fromUtf8(caption), parent);
-  button->setObjectName(QString::fromLatin1(name));
-  button->setGeometry(left, top, width, height);
+  auto* button =
+      Place(new QPushButton(QString::fromUtf8(caption), parent), name, left, top, width, height);
   button->setAutoDefault(false);
   button->setDefault(false);
   return button;
@@ -91,10 +92,7 @@ QPushButton* MakeButton(QWidget* parent, const char* name, int left, int top, in
 
 QCheckBox* MakeCheck(QWidget* parent, const char* name, int left, int top, int width, int height,
                      const char* caption) {
-  auto* check = new QCheckBox(QString::fromUtf8(caption), parent);
-  check->setObjectName(QString::fromLatin1(name));
-  check->setGeometry(left, top, width, height);
-  return check;
+  return Place(new QCheckBox(QString::fromUtf8(caption), parent), name, left, top, width, height);
 }
 
 // An editable combo box with a fixed list: typed text stays exactly as
@@ -102,13 +100,11 @@ QCheckBox* MakeCheck(QWidget* parent, const char* name, int left, int top, int w
 QComboBox* MakeCombo(QWidget* parent, const char* name, int left, int top, int width, int height,
                      const QStringList& items) {
   auto* combo = new QComboBox(parent);
-  combo->setObjectName(QString::fromLatin1(name));
   combo->setEditable(true);
   combo->setInsertPolicy(QComboBox::NoInsert);
   combo->setCompleter(nullptr);
   combo->addItems(items);
-  combo->setGeometry(left, top, width, height);
-  return combo;
+  return Place(combo, name, left, top, width, height);
 }
 
 // Selects item `index` (none for -1) and shows its text, also when the
@@ -165,13 +161,36 @@ void TfrmCNF::CreateControls() {
   QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
   font.setPixelSize(kFontPixels);
   setFont(font);
+  // In creation order, which is also the order they are drawn in.
+  CreateFileAndOptionControls();
+  CreateEntryControls();
+  CreateCommandControls(font);
 
+  // The text boxes never hold more than a settings field takes; the drive
+  // box leaves room for the ":" that is stored after it.
+  for (QLineEdit* edit : {txtNetPath, txtUserName, txtPassWD}) {
+    edit->setValidator(new Unit2::SjisLimitValidator(DefUnit::MaxFieldText, edit));
+  }
+  cmbDrive->setValidator(new Unit2::SjisLimitValidator(DefUnit::MaxFieldText - 1, cmbDrive));
+
+  QWidget* order[] = {fileName,   autoStart,   smallStart, errorDialogShow, txtEndSecond,
+                      btnCnfFile, txtNetPath,  cmbDrive,   txtUserName,     txtPassWD,
+                      txtSecond,  txtMaxError, btnNet,     btnTest,         btnSave,
+                      btnCancel,  cmbNumber,   btnVersion, passwordStore};
+  for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+
+  dilgNet.Title = QStringLiteral("フォルダの選択");
+  dilgNet.FileName = QStringLiteral("dir");
+  dilgNet.InitialDir = QStringLiteral("\\");
+  dilgCnfFile.Title = QStringLiteral("設定ファイル");
+}
+
+// The configuration file's name and the global options.
+void TfrmCNF::CreateFileAndOptionControls() {
   Label1 = MakeLabel(this, "Label1", 12, 8, 137, 16, QStringLiteral("設定 ファイルネーム"));
   Label2 = MakeLabel(this, "Label2", 432, 64, 94, 16, QStringLiteral("終了待ち時間"));
   Label3 = MakeLabel(this, "Label3", 596, 64, 16, 16, QStringLiteral("秒"));
-  lblHint = new QLabel(this);
-  lblHint->setObjectName(QStringLiteral("lblHint"));
-  lblHint->setGeometry(16, 248, 589, 17);
+  lblHint = Place(new QLabel(this), "lblHint", 16, 248, 589, 17);
 
   fileName = MakeEdit(this, "fileName", 16, 28, 513, 24);
   SetHint(fileName, "設定ファイルをフルパス指定します。");
@@ -185,10 +204,12 @@ void TfrmCNF::CreateControls() {
   SetHint(txtEndSecond,
           "全ての接続試行が終了してからプログラムが終了するまでの時間を秒数で指定します。");
   btnCnfFile = MakeButton(this, "btnCnfFile", 536, 28, 61, 25, "参照");
+}
 
-  GroupBox2 = new QGroupBox(QStringLiteral("[ 設定項目 ]"), this);
-  GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
-  GroupBox2->setGeometry(12, 92, 601, 145);
+// The selected entry's boxes, in their group.
+void TfrmCNF::CreateEntryControls() {
+  GroupBox2 =
+      Place(new QGroupBox(QStringLiteral("[ 設定項目 ]"), this), "GroupBox2", 12, 92, 601, 145);
   QWidget* g = GroupBox2;
   const auto caption = [](Field field) { return QString::fromUtf8(Row(field).Caption); };
   Label4 = MakeLabel(g, "Label4", 12, 44, 48, 16, caption(Field::NetPath));
@@ -225,7 +246,11 @@ void TfrmCNF::CreateControls() {
   btnNet = MakeButton(g, "btnNet", 428, 40, 61, 25, "参照");
   btnTest = MakeButton(g, "btnTest", 16, 108, 93, 25, "接続テスト");
   SetHint(btnTest, "この内容で接続できるかテストします。");
+}
 
+// Saving and cancelling, the entry's number above its group, the version
+// and the password store; `font` is the dialog's.
+void TfrmCNF::CreateCommandControls(const QFont& font) {
   btnSave = MakeButton(this, "btnSave", 516, 272, 85, 25, "保存");
   SetHint(btnSave, "指定した設定ファイルに保存します。ただし、内容のチェックは行いません。");
   btnCancel = MakeButton(this, "btnCancel", 424, 272, 85, 25, "キャンセル");
@@ -242,25 +267,6 @@ void TfrmCNF::CreateControls() {
   // In the free space of the bottom row, between "Version" and the buttons.
   passwordStore = MakeCheck(this, "passwordStore", 120, 274, 280, 21, "パスワードをシステムに保管");
   SetHint(passwordStore, "チェックされているとパスワードをシステムの保管場所に保存します。");
-
-  // The text boxes never hold more than a settings field takes; the drive
-  // box leaves room for the ":" that is stored after it.
-  for (QLineEdit* edit : {txtNetPath, txtUserName, txtPassWD}) {
-    edit->setValidator(new Unit2::SjisLimitValidator(DefUnit::MaxFieldText, edit));
-  }
-  cmbDrive->setValidator(new Unit2::SjisLimitValidator(DefUnit::MaxFieldText - 1, cmbDrive));
-
-  QWidget* order[] = {fileName,   autoStart,   smallStart, errorDialogShow, txtEndSecond,
-                      btnCnfFile, txtNetPath,  cmbDrive,   txtUserName,     txtPassWD,
-                      txtSecond,  txtMaxError, btnNet,     btnTest,         btnSave,
-                      btnCancel,  cmbNumber,   btnVersion, passwordStore};
-  for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
-
-  dilgNet.Title = QStringLiteral("フォルダの選択");
-  dilgNet.FileName = QStringLiteral("dir");
-  dilgNet.InitialDir = QStringLiteral("\\");
-  dilgNet.NoNetworkButton = true;
-  dilgCnfFile.Title = QStringLiteral("設定ファイル");
 }
 
 void TfrmCNF::ConnectHandlers() {
@@ -457,20 +463,21 @@ void TfrmCNF::txtPassWDChange() {
   StoreText(Field::UserPasswd, txtPassWD->text());
 }
 
-void TfrmCNF::txtSecondChange() {
+void TfrmCNF::StoreNumber(DefUnit::IntArray DefUnit::ConnectionSettings::*stored,
+                          const QLineEdit* box) {
   const int k = EditableEntry();
   if (k < 0) return;
-  WorkingCopy.WaitTime[static_cast<std::size_t>(k)] =
-      Unit2::DialogInteger(txtSecond->text()).value_or(0);
+  (WorkingCopy.*stored)[static_cast<std::size_t>(k)] =
+      Unit2::DialogInteger(box->text()).value_or(0);
   EntryChanged[static_cast<std::size_t>(k)] = true;
 }
 
+void TfrmCNF::txtSecondChange() {
+  StoreNumber(&DefUnit::ConnectionSettings::WaitTime, txtSecond);
+}
+
 void TfrmCNF::txtMaxErrorChange() {
-  const int k = EditableEntry();
-  if (k < 0) return;
-  WorkingCopy.MaxError[static_cast<std::size_t>(k)] =
-      Unit2::DialogInteger(txtMaxError->text()).value_or(0);
-  EntryChanged[static_cast<std::size_t>(k)] = true;
+  StoreNumber(&DefUnit::ConnectionSettings::MaxError, txtMaxError);
 }
 
 void TfrmCNF::txtEndSecondChange() {
@@ -479,28 +486,26 @@ void TfrmCNF::txtEndSecondChange() {
   OptionsChanged = true;
 }
 
-void TfrmCNF::errorDialogShowClick() {
+void TfrmCNF::StoreOption(bool DefUnit::ConnectionSettings::*stored, const QCheckBox* box) {
   if (!EditsEnabled) return;
-  WorkingCopy.NoErrorDialog = errorDialogShow->isChecked();
+  WorkingCopy.*stored = box->isChecked();
   OptionsChanged = true;
+}
+
+void TfrmCNF::errorDialogShowClick() {
+  StoreOption(&DefUnit::ConnectionSettings::NoErrorDialog, errorDialogShow);
 }
 
 void TfrmCNF::smallStartClick() {
-  if (!EditsEnabled) return;
-  WorkingCopy.SmallStart = smallStart->isChecked();
-  OptionsChanged = true;
+  StoreOption(&DefUnit::ConnectionSettings::SmallStart, smallStart);
 }
 
 void TfrmCNF::autoStartClick() {
-  if (!EditsEnabled) return;
-  WorkingCopy.DoMapping = autoStart->isChecked();
-  OptionsChanged = true;
+  StoreOption(&DefUnit::ConnectionSettings::DoMapping, autoStart);
 }
 
 void TfrmCNF::passwordStoreClick() {
-  if (!EditsEnabled) return;
-  WorkingCopy.PasswordStore = passwordStore->isChecked();
-  OptionsChanged = true;
+  StoreOption(&DefUnit::ConnectionSettings::PasswordStore, passwordStore);
 }
 
 // ---- File choice ------------------------------------------------------------

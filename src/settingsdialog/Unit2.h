@@ -19,6 +19,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QFont;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -138,11 +139,17 @@ class TfrmCNF : public QWidget {
   static const FieldRow& Row(Field field);
 
   void CreateControls();
+  void CreateFileAndOptionControls();
+  void CreateEntryControls();
+  void CreateCommandControls(const QFont& font);
   void ConnectHandlers();
   void ShowEntry();
   // The entry handlers store into entry k only while an item is selected.
   int EditableEntry() const;
   void StoreText(Field field, const QString& text);
+  // A number of entry k, and a global option, as their boxes give them.
+  void StoreNumber(DefUnit::IntArray DefUnit::ConnectionSettings::*stored, const QLineEdit* box);
+  void StoreOption(bool DefUnit::ConnectionSettings::*stored, const QCheckBox* box);
   // The box's text for `field` of entry k: as typed when the file cannot
   // hold it, else as stored.
   QString ShownText(int k, Field field);

@@ -13,6 +13,14 @@ cleanup() {
   rm -rf "$dir"
 }
 trap cleanup EXIT
+# Shows what the service was called with, once there is something (5 s at most).
+show_calls() {
+  for _ in $(seq 100); do
+    [ -s "$dir/calls" ] && break
+    sleep 0.05
+  done
+  cat "$dir/calls"
+}
 
 # "1:" is no drive name: each attempt fails at once with 1200, before any
 # network work, so the outcome does not depend on the machine's network.
@@ -29,11 +37,7 @@ read -r line < "$dir/ready"
 XDG_CONFIG_HOME="$dir/config" KAYOIJI_DRIVES="$dir/drives" timeout 20 "$program" -f "$dir/conf.dat"
 echo "program exited by itself"
 
-for _ in $(seq 100); do
-  [ -s "$dir/calls" ] && break
-  sleep 0.05
-done
-cat "$dir/calls"
+show_calls
 [ "$(wc -l < "$dir/calls")" -eq 1 ] || { echo "not exactly one notice"; exit 1; }
 grep -qF "'Kayoiji', uint32 0, 'kayoiji', 'Kayoiji', '\\\\\\\\srv\\\\data: ローカルドライブ名が不正です。'" "$dir/calls" ||
   { echo "not the expected notice"; exit 1; }
@@ -48,11 +52,7 @@ printf 'WaitTime\t0\r\nMaxError\t3\r\n' >> "$dir/store.dat"
 cp "$dir/store.dat" "$dir/store.before"
 : > "$dir/calls"
 XDG_CONFIG_HOME="$dir/config" KAYOIJI_DRIVES="$dir/drives" timeout 20 "$program" -f "$dir/store.dat"
-for _ in $(seq 100); do
-  [ -s "$dir/calls" ] && break
-  sleep 0.05
-done
-cat "$dir/calls"
+show_calls
 grep -qF '\\\\srv\\data: パスワードの保管場所が使えないため、接続しませんでした。' "$dir/calls" ||
   { echo "not the no-store notice"; exit 1; }
 cmp "$dir/store.dat" "$dir/store.before" || { echo "the configuration changed"; exit 1; }

@@ -13,10 +13,8 @@
 # usage: installer.sh WINE KAYOIJI.EXE SETUP.EXE ZIP WINDOW-PROBE.EXE
 # The prepared prefix and the Japanese locale come in the environment.
 set -euo pipefail
-if [ -z "${KAYOIJI_ON_XVFB:-}" ]; then
-  command -v xvfb-run >/dev/null || { echo "skipped: xvfb-run is missing"; exit 77; }
-  exec env KAYOIJI_ON_XVFB=1 xvfb-run -a -s '-screen 0 1024x768x24' "$0" "$@"
-fi
+. "$(dirname "$0")/virtual-display.sh"
+on_virtual_display '-screen 0 1024x768x24' -- "$@"
 wine=$1 exe=$2 setup=$3 zip=$4 probe=$5
 for f in "$setup" "$zip"; do
   [ -f "$f" ] || { echo "FAILED: no $f (make windows runs cpack)" >&2; exit 1; }

@@ -6,12 +6,8 @@
 # usage: license-page.sh WINE SETUP.EXE WINDOW-PROBE.EXE NOTICES.TXT OUT
 # The prepared prefix and the Japanese locale come in the environment.
 set -euo pipefail
-if [ -z "${KAYOIJI_ON_XVFB:-}" ]; then
-  for tool in xvfb-run xdotool import; do
-    command -v "$tool" >/dev/null || { echo "skipped: $tool is missing"; exit 77; }
-  done
-  exec env KAYOIJI_ON_XVFB=1 xvfb-run -a -s '-screen 0 1024x768x24' "$0" "$@"
-fi
+. "$(dirname "$0")/virtual-display.sh"
+on_virtual_display '-screen 0 1024x768x24' xdotool import -- "$@"
 wine=$1 setup=$2 probe=$3 notices=$4 out=$5
 server=$(dirname "$wine")/wineserver
 [ -x "$server" ] || server=wineserver

@@ -32,12 +32,8 @@
 # usage: program.sh CASE WINE KAYOIJI.EXE WINDOW-PROBE.EXE SOURCE-DIR OUT
 # The prepared prefix and the Japanese locale come in the environment.
 set -euo pipefail
-if [ -z "${KAYOIJI_ON_XVFB:-}" ]; then
-  for tool in xvfb-run xdotool import; do
-    command -v "$tool" >/dev/null || { echo "skipped: $tool is missing"; exit 77; }
-  done
-  exec env KAYOIJI_ON_XVFB=1 xvfb-run -a -s '-screen 0 1024x768x24 -wr' "$0" "$@"
-fi
+. "$(dirname "$0")/virtual-display.sh"
+on_virtual_display '-screen 0 1024x768x24 -wr' xdotool import -- "$@"
 case_name=$1 wine=$2 exe=$3 probe=$4 source_dir=$5 out=$6
 server=$(dirname "$wine")/wineserver
 [ -x "$server" ] || server=wineserver

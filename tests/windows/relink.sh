@@ -6,10 +6,8 @@
 # usage: relink.sh WINE RELINK.ZIP QT-PREFIX BUILT-KAYOIJI.EXE
 # The prepared prefix and the Japanese locale come in the environment.
 set -euo pipefail
-if [ -z "${KAYOIJI_ON_XVFB:-}" ]; then
-  command -v xvfb-run >/dev/null || { echo "skipped: xvfb-run is missing"; exit 77; }
-  exec env KAYOIJI_ON_XVFB=1 xvfb-run -a -s '-screen 0 1024x768x24' "$0" "$@"
-fi
+. "$(dirname "$0")/virtual-display.sh"
+on_virtual_display '-screen 0 1024x768x24' -- "$@"
 wine=$1 archive=$2 qt=$3 built=$4
 . "$(dirname "$0")/main-window.sh"
 server=$(dirname "$wine")/wineserver
