@@ -28,6 +28,7 @@
 #include "platform/RemoteName.h"
 #include "platform/Services.h"
 #include "platform/SessionState.h"
+#include "platform/WatchWords.h"
 #include "platform/linux/GioNetwork.h"
 #include "platform/linux/GvfsPath.h"
 #include "platform/linux/UncPath.h"
@@ -274,11 +275,11 @@ int LinuxWatchEvents::Run(Handler& handler) {
   g_autoptr(GError) error = nullptr;
   g_autoptr(GDBusConnection) session = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
   if (session == nullptr) {
-    log_(std::string("セッションのバスに接続できません: ") + error->message);
+    log_(words::NoSessionBus + std::string(error->message));
     return 1;
   }
   if (!OwnName(session, BusName)) {
-    log_("このセッションでは既に動いています。");
+    log_(words::AlreadyRunning);
     return 0;
   }
 
@@ -303,7 +304,7 @@ int LinuxWatchEvents::Run(Handler& handler) {
     g_main_loop_quit(loop);
     for (int waited = 0; waited < kStopMilliseconds && !ended; waited += 10) g_usleep(10 * 1000);
     if (!ended) {
-      log_("終了");
+      log_(words::Ended);
       ::_exit(0);
     }
   });
@@ -322,11 +323,10 @@ int LinuxWatchEvents::Run(Handler& handler) {
         "/org/freedesktop/login1", nullptr, G_DBUS_SIGNAL_FLAGS_NONE, PrepareForSleep, &events,
         nullptr);
   } else {
-    log_(std::string("システムのバスに接続できません (スリープからの復帰は検知しません): ") +
-         systemError->message);
+    log_(words::NoSystemBus + std::string(systemError->message));
   }
 
-  log_("待機中");
+  log_(words::Waiting);
   if (!stop_.Raised()) g_main_loop_run(loop);
   ended = true;
   pthread_kill(stopper.native_handle(), SIGTERM);
@@ -338,7 +338,7 @@ int LinuxWatchEvents::Run(Handler& handler) {
   g_signal_handler_disconnect(session, closed);
   handler_ = nullptr;
   loop_ = nullptr;
-  log_("終了");
+  log_(words::Ended);
   return 0;
 }
 
@@ -360,7 +360,7 @@ void LinuxWatchEvents::StopTimer() {
 }
 
 void LinuxWatchLog::Write(const std::string& line) {
-  std::fprintf(stderr, "kayoiji-reconnect: %s\n", line.c_str());
+  std::fprintf(stderr, "%s%s\n", words::LinePrefix, line.c_str());
   std::fflush(stderr);
 }
 

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "platform/RemoteName.h"
+#include "platform/WatchWords.h"
 #include "platform/windows/Win32Text.h"
 #include "platform/windows/Win32Watch.h"
 
@@ -142,7 +143,7 @@ int Win32WatchEvents::Run(Handler& handler) {
   HANDLE mutex = CreateMutexA(nullptr, FALSE, MutexName);
   if (mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
     CloseHandle(mutex);
-    log_("このセッションでは既に動いています。");
+    log_(words::AlreadyRunning);
     return 0;
   }
 
@@ -156,15 +157,15 @@ int Win32WatchEvents::Run(Handler& handler) {
   HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, WindowClass, "Kayoiji", WS_POPUP, 0, 0, 0, 0,
                                 nullptr, nullptr, windowClass.hInstance, this);
   if (window == nullptr) {
-    log_("ウィンドウを作れません。");
+    log_(words::NoWindow);
     if (mutex != nullptr) CloseHandle(mutex);
     return 1;
   }
 
   AddressChanges changes;
-  if (!changes.Armed()) log_("アドレスの変化を検知できません。");
+  if (!changes.Armed()) log_(words::NoAddressChanges);
   handler_ = &handler;
-  log_("待機中");
+  log_(words::Waiting);
 
   int status = 0;
   for (bool running = true; running;) {
@@ -199,7 +200,7 @@ int Win32WatchEvents::Run(Handler& handler) {
   handler_ = nullptr;
   if (IsWindow(window)) DestroyWindow(window);
   if (mutex != nullptr) CloseHandle(mutex);
-  log_("終了");
+  log_(words::Ended);
   return status;
 }
 
