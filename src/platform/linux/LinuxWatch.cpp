@@ -26,6 +26,7 @@
 
 #include "platform/Codec.h"
 #include "platform/RemoteName.h"
+#include "platform/ServerProbe.h"
 #include "platform/Services.h"
 #include "platform/SessionState.h"
 #include "platform/WatchWords.h"
@@ -105,13 +106,7 @@ std::optional<std::string> RemoteNameOf(const std::string& path) {
   return Utf8ToSjis(*unc);
 }
 
-using Clock = std::chrono::steady_clock;
-
-int MillisecondsLeft(Clock::time_point deadline) {
-  const auto left =
-      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-  return left > 0 ? static_cast<int>(left) : 0;
-}
+using Clock = ProbeClock;
 
 gboolean SetFlag(gpointer flag) {
   *static_cast<bool*>(flag) = true;
@@ -177,20 +172,33 @@ void LookedUp(GObject* resolver, GAsyncResult* result, gpointer data) {
   lookup->Done = true;
 }
 
-// The addresses of `host` (UTF-8) known before the deadline or the stop. The
-// system's look-up cannot be given a time: it goes on in GIO's thread, and
-// is left to itself.
-GList* LookUp(const std::string& host, Clock::time_point deadline, const StopSignal& stop) {
+// The addresses of `host` (Shift-JIS) known before the deadline or the stop,
+// with `port`. The system's look-up cannot be given a time: it goes on in
+// GIO's thread, and is left to itself.
+std::vector<ServerAddress> LookUp(const std::string& host, std::uint16_t port,
+                                  Clock::time_point deadline, const StopSignal& stop) {
   g_autoptr(GCancellable) cancellable = g_cancellable_new();
   g_autoptr(GResolver) resolver = g_resolver_get_default();
   Lookup lookup;
-  g_resolver_lookup_by_name_async(resolver, host.c_str(), cancellable, LookedUp, &lookup);
+  g_resolver_lookup_by_name_async(resolver, SjisToUtf8(host).c_str(), cancellable, LookedUp,
+                                  &lookup);
   if (!RunUntil(lookup.Done, deadline, stop)) {
     // Cancelled, the look-up answers at once (without its addresses).
     g_cancellable_cancel(cancellable);
     while (!lookup.Done) g_main_context_iteration(nullptr, TRUE);
   }
-  return lookup.Addresses;
+  std::vector<ServerAddress> found;
+  for (GList* item = lookup.Addresses; item != nullptr; item = item->next) {
+    g_autoptr(GSocketAddress) address = g_inet_socket_address_new(G_INET_ADDRESS(item->data), port);
+    ServerAddress native;
+    native.Family = static_cast<int>(g_socket_address_get_family(address));
+    native.Native.resize(static_cast<std::size_t>(g_socket_address_get_native_size(address)));
+    if (g_socket_address_to_native(address, native.Native.data(), native.Native.size(), nullptr)) {
+      found.push_back(std::move(native));
+    }
+  }
+  g_resolver_free_addresses(lookup.Addresses);
+  return found;
 }
 
 // An SMB2 NEGOTIATE request (dialects 2.0.2 to 3.0.2) after its 4-byte
@@ -216,14 +224,14 @@ static_assert(sizeof kNegotiate == 4 + 108);
 
 // Whether the server at `address` takes the connection and answers the
 // negotiation (or closes the connection in an orderly way) before the deadline.
-bool AnswersSmb(const sockaddr_storage& address, socklen_t size, Clock::time_point deadline,
-                const StopSignal& stop) {
-  const int fd = ::socket(address.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+bool AnswersSmb(const ServerAddress& address, Clock::time_point deadline, const StopSignal& stop) {
+  const int fd = ::socket(address.Family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (fd < 0) return false;
   bool answered = false;
   int error = 0;
   socklen_t length = sizeof error;
-  if ((::connect(fd, reinterpret_cast<const sockaddr*>(&address), size) == 0 ||
+  if ((::connect(fd, reinterpret_cast<const sockaddr*>(address.Native.data()),
+                 static_cast<socklen_t>(address.Native.size())) == 0 ||
        errno == EINPROGRESS) &&
       WaitFor(fd, G_IO_OUT, deadline, stop) &&
       ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0 &&
@@ -433,18 +441,14 @@ std::uint32_t LinuxWatchProbes::TakeDown(const std::string& root) {
 
 bool LinuxWatchProbes::ServerAnswers(const std::string& host, std::uint16_t port,
                                      std::uint32_t milliseconds) {
-  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
-  GList* addresses = LookUp(SjisToUtf8(host), deadline, stop_);
-  bool answered = false;
-  for (GList* item = addresses; item != nullptr && !answered; item = item->next) {
-    g_autoptr(GSocketAddress) address = g_inet_socket_address_new(G_INET_ADDRESS(item->data), port);
-    sockaddr_storage native{};
-    if (!g_socket_address_to_native(address, &native, sizeof native, nullptr)) continue;
-    answered = AnswersSmb(native, static_cast<socklen_t>(g_socket_address_get_native_size(address)),
-                          deadline, stop_);
-  }
-  g_resolver_free_addresses(addresses);
-  return answered;
+  return ServerAnswersAt(
+      host, port, milliseconds,
+      [this](const std::string& name, std::uint16_t at, Clock::time_point deadline) {
+        return LookUp(name, at, deadline, stop_);
+      },
+      [this](const ServerAddress& address, Clock::time_point deadline) {
+        return AnswersSmb(address, deadline, stop_);
+      });
 }
 
 ProcessNetwork::ProcessNetwork(std::string program, const StopSignal& stop,
