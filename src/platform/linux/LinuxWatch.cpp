@@ -4,7 +4,6 @@
 #include <gio/gio.h>
 #include <glib-unix.h>
 #include <poll.h>
-#include <pthread.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/prctl.h>
@@ -27,7 +26,6 @@
 #include "platform/Codec.h"
 #include "platform/RemoteName.h"
 #include "platform/ServerProbe.h"
-#include "platform/Services.h"
 #include "platform/SessionState.h"
 #include "platform/WatchWords.h"
 #include "platform/linux/GioNetwork.h"
@@ -54,44 +52,44 @@ sigset_t StopSignals() {
   return signals;
 }
 
-struct Loop {
-  LinuxWatchEvents::Handler* Handler;
-  GMainLoop* MainLoop;
+// The watcher's name on the session bus: whether the bus has answered the
+// request yet, and whether with the name.
+struct SessionName {
   StopSignal* Stop;
+  GMainLoop* MainLoop;
+  bool Answered = false;
+  bool Owned = false;
 };
 
-void BusClosed(GDBusConnection*, gboolean, GError*, gpointer data) {
-  // The session ends: a check under way ends too.
-  auto* events = static_cast<Loop*>(data);
-  events->Stop->Raise();
-  g_main_loop_quit(events->MainLoop);
+void NameAcquired(GDBusConnection*, const char*, gpointer data) {
+  auto* name = static_cast<SessionName*>(data);
+  name->Answered = name->Owned = true;
 }
 
-void NetworkChanged(GNetworkMonitor*, gboolean, gpointer data) {
+void NameLost(GDBusConnection*, const char*, gpointer data) {
+  auto* name = static_cast<SessionName*>(data);
+  name->Answered = true;
+  if (!name->Owned) return;
+  // Nothing may take the name over: it goes with the bus, at the session's
+  // end. A check under way ends too.
+  name->Stop->Raise();
+  g_main_loop_quit(name->MainLoop);
+}
+
+void NetworkChanged(GNetworkMonitor*, gboolean, gpointer handler) {
   // Losing the network needs a check too: a mount whose server went with it
   // would hold up whatever touches its drive.
-  static_cast<Loop*>(data)->Handler->Woken(WatchEvents::Handler::Wake::NetworkChanged);
+  static_cast<WatchEvents::Handler*>(handler)->Woken(WatchEvents::Handler::Wake::NetworkChanged);
 }
 
 void PrepareForSleep(GDBusConnection*, const char*, const char*, const char*, const char*,
-                     GVariant* parameters, gpointer data) {
+                     GVariant* parameters, gpointer handler) {
   if (!g_variant_is_of_type(parameters, G_VARIANT_TYPE("(b)"))) return;
   gboolean goingToSleep = TRUE;
   g_variant_get(parameters, "(b)", &goingToSleep);
-  if (!goingToSleep) static_cast<Loop*>(data)->Handler->Woken(WatchEvents::Handler::Wake::Resumed);
-}
-
-// Asks the session bus for the watcher's name without queueing: only the
-// first watcher of the session gets it.
-bool OwnName(GDBusConnection* bus, const char* name) {
-  g_autoptr(GVariant) reply = g_dbus_connection_call_sync(
-      bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "RequestName",
-      g_variant_new("(su)", name, 4u /* DBUS_NAME_FLAG_DO_NOT_QUEUE */), G_VARIANT_TYPE("(u)"),
-      G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr);
-  if (reply == nullptr) return false;
-  guint32 result = 0;
-  g_variant_get(reply, "(u)", &result);
-  return result == 1;  // DBUS_REQUEST_NAME_REPLY_PRIMARY_OWNER
+  if (!goingToSleep) {
+    static_cast<WatchEvents::Handler*>(handler)->Woken(WatchEvents::Handler::Wake::Resumed);
+  }
 }
 
 bool Exists(const std::string& path) {
@@ -286,19 +284,22 @@ int LinuxWatchEvents::Run(Handler& handler) {
     log_(words::NoSessionBus + std::string(error->message));
     return 1;
   }
-  if (!OwnName(session, BusName)) {
+  // The session's end is the bus going away: end with it, quietly.
+  g_dbus_connection_set_exit_on_close(session, FALSE);
+  g_autoptr(GMainLoop) loop = g_main_loop_new(nullptr, FALSE);
+  // Without queueing: only the first watcher of the session gets the name.
+  SessionName name{&stop_, loop};
+  const guint owner =
+      g_bus_own_name_on_connection(session, BusName, G_BUS_NAME_OWNER_FLAGS_DO_NOT_QUEUE,
+                                   NameAcquired, NameLost, &name, nullptr);
+  while (!name.Answered) g_main_context_iteration(nullptr, TRUE);
+  if (!name.Owned) {
+    g_bus_unown_name(owner);
     log_(words::AlreadyRunning);
     return 0;
   }
-
-  g_autoptr(GMainLoop) loop = g_main_loop_new(nullptr, FALSE);
-  Loop events{&handler, loop, &stop_};
   handler_ = &handler;
-  loop_ = loop;
 
-  // The session's end is the bus going away: end with it, quietly.
-  g_dbus_connection_set_exit_on_close(session, FALSE);
-  const gulong closed = g_signal_connect(session, "closed", G_CALLBACK(BusClosed), &events);
   // The stop signals are taken by a thread of their own: the main thread may
   // be in the middle of a check, which the stop ends. One that does not end
   // in time is not waited for.
@@ -319,7 +320,7 @@ int LinuxWatchEvents::Run(Handler& handler) {
 
   GNetworkMonitor* monitor = g_network_monitor_get_default();
   const gulong changed =
-      g_signal_connect(monitor, "network-changed", G_CALLBACK(NetworkChanged), &events);
+      g_signal_connect(monitor, "network-changed", G_CALLBACK(NetworkChanged), &handler);
 
   g_autoptr(GError) systemError = nullptr;
   g_autoptr(GDBusConnection) system = g_bus_get_sync(G_BUS_TYPE_SYSTEM, nullptr, &systemError);
@@ -328,7 +329,7 @@ int LinuxWatchEvents::Run(Handler& handler) {
     g_dbus_connection_set_exit_on_close(system, FALSE);
     sleep = g_dbus_connection_signal_subscribe(
         system, "org.freedesktop.login1", "org.freedesktop.login1.Manager", "PrepareForSleep",
-        "/org/freedesktop/login1", nullptr, G_DBUS_SIGNAL_FLAGS_NONE, PrepareForSleep, &events,
+        "/org/freedesktop/login1", nullptr, G_DBUS_SIGNAL_FLAGS_NONE, PrepareForSleep, &handler,
         nullptr);
   } else {
     log_(words::NoSystemBus + std::string(systemError->message));
@@ -336,6 +337,8 @@ int LinuxWatchEvents::Run(Handler& handler) {
 
   log_(words::Waiting);
   if (!stop_.Raised()) g_main_loop_run(loop);
+  // Releasing the name asks the bus (unless it has gone): within the stop's time.
+  g_bus_unown_name(owner);
   ended = true;
   pthread_kill(stopper.native_handle(), SIGTERM);
   stopper.join();
@@ -343,9 +346,7 @@ int LinuxWatchEvents::Run(Handler& handler) {
   StopTimer();
   if (sleep != 0) g_dbus_connection_signal_unsubscribe(system, sleep);
   g_signal_handler_disconnect(monitor, changed);
-  g_signal_handler_disconnect(session, closed);
   handler_ = nullptr;
-  loop_ = nullptr;
   log_(words::Ended);
   return 0;
 }

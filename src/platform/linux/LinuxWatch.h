@@ -9,8 +9,6 @@
 #include "platform/Services.h"
 #include "platform/Watch.h"
 
-typedef struct _GMainLoop GMainLoop;
-
 namespace platform {
 
 class GioNetwork;
@@ -55,7 +53,6 @@ class LinuxWatchEvents : public WatchEvents {
   std::function<void(const std::string&)> log_;
   StopSignal& stop_;
   Handler* handler_ = nullptr;
-  GMainLoop* loop_ = nullptr;
   unsigned timer_ = 0;
 };
 

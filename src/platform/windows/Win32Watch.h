@@ -80,7 +80,6 @@ class Win32WatchLog {
  public:
   Win32WatchLog();
   void Write(const std::string& line);
-  const std::string& Path() const { return path_; }
 
  private:
   std::string path_;
