@@ -123,6 +123,7 @@ ADDRINFOW* LookUpInfo(const std::string& host, std::uint16_t port,
   return state->Found;
 }
 
+// The same, as the probes share them.
 std::vector<ServerAddress> LookUp(const std::string& host, std::uint16_t port,
                                   ProbeClock::time_point deadline) {
   std::vector<ServerAddress> found;
