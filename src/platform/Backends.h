@@ -1,7 +1,9 @@
-// Each system's backends, composed once (platform/linux/Backends.cpp,
-// platform/windows/Backends.cpp; CMake builds the system's own): the window
-// program and the reconnect watcher take them from here. No toolkit: the
-// watcher links none.
+// Each system's backends, composed once (in platform/linux and
+// platform/windows; CMake builds the system's own): the window program and
+// the reconnect watcher take them from here. No toolkit: the watcher links
+// none. Each program's composition stands in a file of its own, so that the
+// window program links none of the watcher's backends, nor their system
+// libraries.
 #pragma once
 
 #include <cstdint>

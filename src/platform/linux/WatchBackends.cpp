@@ -1,38 +1,13 @@
-// Linux's composition: GIO/GVfs connections, the Secret Service, desktop
-// notices; the watcher's events on the session and system buses.
+// The watcher's composition on Linux: its events on the session and system
+// buses, each connection call in a process of its own, its log on standard
+// error.
 #include "platform/Backends.h"
 
-#include "platform/linux/DesktopNotifier.h"
+#include "platform/linux/CommonBackends.h"
 #include "platform/linux/GioNetwork.h"
-#include "platform/linux/LinuxSystem.h"
 #include "platform/linux/LinuxWatch.h"
-#include "platform/linux/SecretServiceStore.h"
 
 namespace platform {
-
-namespace {
-
-// What both programs have alike, made in this order.
-struct Common {
-  LinuxKeyboard Keys;
-  LinuxOsIdentity Os;
-  SecretServiceStore Secrets;
-  DesktopNotifier Notices;
-
-  BackendSet With(NetworkService& network) { return {&network, &Keys, &Os, &Secrets, &Notices}; }
-};
-
-}  // namespace
-
-struct ProgramBackends::Parts {
-  GioNetwork Network;
-  Common Rest;
-};
-
-ProgramBackends::ProgramBackends()
-    : parts_(std::make_unique<Parts>()), set_(parts_->Rest.With(parts_->Network)) {}
-
-ProgramBackends::~ProgramBackends() = default;
 
 struct WatchBackends::Parts {
   explicit Parts(std::uint32_t attemptMilliseconds)
@@ -46,7 +21,7 @@ struct WatchBackends::Parts {
   LinuxWatchEvents Events;
   ProcessNetwork Network;
   LinuxWatchProbes Probes;
-  Common Rest;
+  CommonBackends Rest;
 };
 
 WatchBackends::WatchBackends(std::uint32_t attemptMilliseconds)

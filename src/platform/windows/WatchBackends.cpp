@@ -1,36 +1,11 @@
-// Windows's composition: the WNet calls, the Credential Manager; the
-// watcher's events through a hidden window and the address-change notification.
+// The watcher's composition on Windows: its events through a hidden window
+// and the address-change notification, each connection call in a thread.
 #include "platform/Backends.h"
 
-#include "platform/windows/Win32CredentialStore.h"
-#include "platform/windows/Win32Network.h"
-#include "platform/windows/Win32System.h"
+#include "platform/windows/CommonBackends.h"
 #include "platform/windows/Win32Watch.h"
 
 namespace platform {
-
-namespace {
-
-// What both programs have alike, made in this order. No desktop notices.
-struct Common {
-  Win32Keyboard Keys;
-  Win32OsIdentity Os;
-  Win32CredentialStore Secrets;
-
-  BackendSet With(NetworkService& network) { return {&network, &Keys, &Os, &Secrets, nullptr}; }
-};
-
-}  // namespace
-
-struct ProgramBackends::Parts {
-  Win32Network Network;
-  Common Rest;
-};
-
-ProgramBackends::ProgramBackends()
-    : parts_(std::make_unique<Parts>()), set_(parts_->Rest.With(parts_->Network)) {}
-
-ProgramBackends::~ProgramBackends() = default;
 
 struct WatchBackends::Parts {
   explicit Parts(std::uint32_t attemptMilliseconds)
@@ -41,7 +16,7 @@ struct WatchBackends::Parts {
   Win32WatchEvents Events;
   Win32WatchNetwork Network;
   Win32WatchProbes Probes;
-  Common Rest;
+  CommonBackends Rest;
 };
 
 WatchBackends::WatchBackends(std::uint32_t attemptMilliseconds)
