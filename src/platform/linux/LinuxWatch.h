@@ -45,9 +45,9 @@ class LinuxWatchEvents : public WatchEvents {
 
   int Run(Handler& handler) override;
   void StartTimer(std::uint32_t milliseconds) override;
-  void StopTimer() override;
 
  private:
+  void StopTimer();
   static int TimerDone(void* self);
 
   std::function<void(const std::string&)> log_;

@@ -176,10 +176,6 @@ void Win32WatchEvents::StartTimer(std::uint32_t milliseconds) {
   due_ = GetTickCount64() + milliseconds;
 }
 
-void Win32WatchEvents::StopTimer() {
-  timerOn_ = false;
-}
-
 int Win32WatchEvents::Run(Handler& handler) {
   HANDLE mutex = CreateMutexA(nullptr, FALSE, MutexName);
   if (mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {

@@ -21,7 +21,6 @@ class Win32WatchEvents : public WatchEvents {
   explicit Win32WatchEvents(std::function<void(const std::string&)> log);
   int Run(Handler& handler) override;
   void StartTimer(std::uint32_t milliseconds) override;
-  void StopTimer() override;
 
   // The window procedure's part (public for the procedure only).
   void Resumed();
