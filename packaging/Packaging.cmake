@@ -25,10 +25,16 @@ set(compressed)
 foreach(page man/kayoiji.1 man/kayoiji-autostart.1 man/kayoiji-reconnect.1 man/ja/kayoiji.1
         man/ja/kayoiji-autostart.1 man/ja/kayoiji-reconnect.1 changelog)
   set(out ${docs}/${page}.gz)
+  set(source ${CMAKE_CURRENT_LIST_DIR}/${page})
+  # A page with the build's values in it (the watcher's settle default).
+  if(EXISTS ${source}.in)
+    configure_file(${source}.in ${docs}/${page} @ONLY)
+    set(source ${docs}/${page})
+  endif()
   add_custom_command(OUTPUT ${out}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${docs}/man/ja
-    COMMAND ${KAYOIJI_GZIP} -9n -c ${CMAKE_CURRENT_LIST_DIR}/${page} > ${out}
-    DEPENDS ${CMAKE_CURRENT_LIST_DIR}/${page} VERBATIM)
+    COMMAND ${KAYOIJI_GZIP} -9n -c ${source} > ${out}
+    DEPENDS ${source} VERBATIM)
   list(APPEND compressed ${out})
 endforeach()
 add_custom_target(kayoiji_docs ALL DEPENDS ${compressed})

@@ -10,31 +10,13 @@
 
 #include "about/ABOUT.h"
 #include "mainwindow/Unit1.h"
+#include "platform/Backends.h"
 #include "platform/SessionState.h"
 #include "platform/qt/Application.h"
 #include "platform/qt/Fonts.h"
 #include "platform/qt/MessageBoxes.h"
 #include "settings/DefUnit.h"
 #include "settingsdialog/Unit2.h"
-
-#ifdef _WIN32
-#include "platform/windows/Win32CredentialStore.h"
-#include "platform/windows/Win32Network.h"
-#include "platform/windows/Win32System.h"
-using NetworkBackend = platform::Win32Network;
-using KeyboardBackend = platform::Win32Keyboard;
-using OsIdentityBackend = platform::Win32OsIdentity;
-using SecretStoreBackend = platform::Win32CredentialStore;
-#else
-#include "platform/linux/DesktopNotifier.h"
-#include "platform/linux/GioNetwork.h"
-#include "platform/linux/LinuxSystem.h"
-#include "platform/linux/SecretServiceStore.h"
-using NetworkBackend = platform::GioNetwork;
-using KeyboardBackend = platform::LinuxKeyboard;
-using OsIdentityBackend = platform::LinuxOsIdentity;
-using SecretStoreBackend = platform::SecretServiceStore;
-#endif
 
 namespace {
 
@@ -84,24 +66,14 @@ int main(int argc, char** argv) {
     app.installTranslator(&toolkitTexts);
   }
   platform::qt::QtMessageBoxes boxes;
-  NetworkBackend network;
-  KeyboardBackend keyboard;
-  OsIdentityBackend os;
+  platform::ProgramBackends backends;
   services.Boxes = &boxes;
   services.App = &app;
-  services.Network = &network;
-  services.Keys = &keyboard;
-  services.Os = &os;
-  SecretStoreBackend secrets;
-  services.Secrets = &secrets;
+  backends.Fill(services);
   platform::SessionRefusals refused(platform::SessionFolder(), platform::SessionIdentity());
   services.Refused = &refused;
   platform::SessionMark logInRun(platform::SessionFolder(), platform::LogInRunMark);
   services.LogInRun = &logInRun;
-#ifndef _WIN32
-  platform::DesktopNotifier notifier;
-  services.Notices = &notifier;
-#endif
   // Qt has taken its own options out of argv by now.
   services.CommandLine.assign(argv, argv + argc);
 

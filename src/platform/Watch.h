@@ -27,7 +27,6 @@ class WatchEvents {
   virtual int Run(Handler& handler) = 0;
   // One shot after `milliseconds`; starting it again replaces the old one.
   virtual void StartTimer(std::uint32_t milliseconds) = 0;
-  virtual void StopTimer() = 0;
 };
 
 // How a connection entry stands right now.

@@ -35,7 +35,7 @@ struct Options {
   std::vector<std::string> CommandLine;
   // Events closer together than this are one; a stream of events is cut
   // off after four times as long.
-  std::uint32_t SettleMilliseconds = 3000;
+  std::uint32_t SettleMilliseconds = KAYOIJI_SETTLE_SECONDS * 1000;
   // A mount of this user's whose server stops answering stays (whatever
   // touches its drive then waits for the server) rather than being taken down.
   bool KeepMounts = false;

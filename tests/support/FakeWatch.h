@@ -22,7 +22,6 @@ class FakeWatchEvents : public platform::WatchEvents {
     Timer = milliseconds;
     ++Starts;
   }
-  void StopTimer() override { Timer.reset(); }
   // The timer's delay while it runs, and how often it was started.
   std::optional<std::uint32_t> Timer;
   int Starts = 0;

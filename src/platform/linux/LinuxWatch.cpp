@@ -4,7 +4,6 @@
 #include <gio/gio.h>
 #include <glib-unix.h>
 #include <poll.h>
-#include <pthread.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/prctl.h>
@@ -26,8 +25,9 @@
 
 #include "platform/Codec.h"
 #include "platform/RemoteName.h"
-#include "platform/Services.h"
+#include "platform/ServerProbe.h"
 #include "platform/SessionState.h"
+#include "platform/WatchWords.h"
 #include "platform/linux/GioNetwork.h"
 #include "platform/linux/GvfsPath.h"
 #include "platform/linux/UncPath.h"
@@ -52,44 +52,44 @@ sigset_t StopSignals() {
   return signals;
 }
 
-struct Loop {
-  LinuxWatchEvents::Handler* Handler;
-  GMainLoop* MainLoop;
+// The watcher's name on the session bus: whether the bus has answered the
+// request yet, and whether with the name.
+struct SessionName {
   StopSignal* Stop;
+  GMainLoop* MainLoop;
+  bool Answered = false;
+  bool Owned = false;
 };
 
-void BusClosed(GDBusConnection*, gboolean, GError*, gpointer data) {
-  // The session ends: a check under way ends too.
-  auto* events = static_cast<Loop*>(data);
-  events->Stop->Raise();
-  g_main_loop_quit(events->MainLoop);
+void NameAcquired(GDBusConnection*, const char*, gpointer data) {
+  auto* name = static_cast<SessionName*>(data);
+  name->Answered = name->Owned = true;
 }
 
-void NetworkChanged(GNetworkMonitor*, gboolean, gpointer data) {
+void NameLost(GDBusConnection*, const char*, gpointer data) {
+  auto* name = static_cast<SessionName*>(data);
+  name->Answered = true;
+  if (!name->Owned) return;
+  // Nothing may take the name over: it goes with the bus, at the session's
+  // end. A check under way ends too.
+  name->Stop->Raise();
+  g_main_loop_quit(name->MainLoop);
+}
+
+void NetworkChanged(GNetworkMonitor*, gboolean, gpointer handler) {
   // Losing the network needs a check too: a mount whose server went with it
   // would hold up whatever touches its drive.
-  static_cast<Loop*>(data)->Handler->Woken(WatchEvents::Handler::Wake::NetworkChanged);
+  static_cast<WatchEvents::Handler*>(handler)->Woken(WatchEvents::Handler::Wake::NetworkChanged);
 }
 
 void PrepareForSleep(GDBusConnection*, const char*, const char*, const char*, const char*,
-                     GVariant* parameters, gpointer data) {
+                     GVariant* parameters, gpointer handler) {
   if (!g_variant_is_of_type(parameters, G_VARIANT_TYPE("(b)"))) return;
   gboolean goingToSleep = TRUE;
   g_variant_get(parameters, "(b)", &goingToSleep);
-  if (!goingToSleep) static_cast<Loop*>(data)->Handler->Woken(WatchEvents::Handler::Wake::Resumed);
-}
-
-// Asks the session bus for the watcher's name without queueing: only the
-// first watcher of the session gets it.
-bool OwnName(GDBusConnection* bus, const char* name) {
-  g_autoptr(GVariant) reply = g_dbus_connection_call_sync(
-      bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "RequestName",
-      g_variant_new("(su)", name, 4u /* DBUS_NAME_FLAG_DO_NOT_QUEUE */), G_VARIANT_TYPE("(u)"),
-      G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr);
-  if (reply == nullptr) return false;
-  guint32 result = 0;
-  g_variant_get(reply, "(u)", &result);
-  return result == 1;  // DBUS_REQUEST_NAME_REPLY_PRIMARY_OWNER
+  if (!goingToSleep) {
+    static_cast<WatchEvents::Handler*>(handler)->Woken(WatchEvents::Handler::Wake::Resumed);
+  }
 }
 
 bool Exists(const std::string& path) {
@@ -104,13 +104,7 @@ std::optional<std::string> RemoteNameOf(const std::string& path) {
   return Utf8ToSjis(*unc);
 }
 
-using Clock = std::chrono::steady_clock;
-
-int MillisecondsLeft(Clock::time_point deadline) {
-  const auto left =
-      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-  return left > 0 ? static_cast<int>(left) : 0;
-}
+using Clock = ProbeClock;
 
 gboolean SetFlag(gpointer flag) {
   *static_cast<bool*>(flag) = true;
@@ -176,20 +170,33 @@ void LookedUp(GObject* resolver, GAsyncResult* result, gpointer data) {
   lookup->Done = true;
 }
 
-// The addresses of `host` (UTF-8) known before the deadline or the stop. The
-// system's look-up cannot be given a time: it goes on in GIO's thread, and
-// is left to itself.
-GList* LookUp(const std::string& host, Clock::time_point deadline, const StopSignal& stop) {
+// The addresses of `host` (Shift-JIS) known before the deadline or the stop,
+// with `port`. The system's look-up cannot be given a time: it goes on in
+// GIO's thread, and is left to itself.
+std::vector<ServerAddress> LookUp(const std::string& host, std::uint16_t port,
+                                  Clock::time_point deadline, const StopSignal& stop) {
   g_autoptr(GCancellable) cancellable = g_cancellable_new();
   g_autoptr(GResolver) resolver = g_resolver_get_default();
   Lookup lookup;
-  g_resolver_lookup_by_name_async(resolver, host.c_str(), cancellable, LookedUp, &lookup);
+  g_resolver_lookup_by_name_async(resolver, SjisToUtf8(host).c_str(), cancellable, LookedUp,
+                                  &lookup);
   if (!RunUntil(lookup.Done, deadline, stop)) {
     // Cancelled, the look-up answers at once (without its addresses).
     g_cancellable_cancel(cancellable);
     while (!lookup.Done) g_main_context_iteration(nullptr, TRUE);
   }
-  return lookup.Addresses;
+  std::vector<ServerAddress> found;
+  for (GList* item = lookup.Addresses; item != nullptr; item = item->next) {
+    g_autoptr(GSocketAddress) address = g_inet_socket_address_new(G_INET_ADDRESS(item->data), port);
+    ServerAddress native;
+    native.Family = static_cast<int>(g_socket_address_get_family(address));
+    native.Native.resize(static_cast<std::size_t>(g_socket_address_get_native_size(address)));
+    if (g_socket_address_to_native(address, native.Native.data(), native.Native.size(), nullptr)) {
+      found.push_back(std::move(native));
+    }
+  }
+  g_resolver_free_addresses(lookup.Addresses);
+  return found;
 }
 
 // An SMB2 NEGOTIATE request (dialects 2.0.2 to 3.0.2) after its 4-byte
@@ -215,14 +222,14 @@ static_assert(sizeof kNegotiate == 4 + 108);
 
 // Whether the server at `address` takes the connection and answers the
 // negotiation (or closes the connection in an orderly way) before the deadline.
-bool AnswersSmb(const sockaddr_storage& address, socklen_t size, Clock::time_point deadline,
-                const StopSignal& stop) {
-  const int fd = ::socket(address.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+bool AnswersSmb(const ServerAddress& address, Clock::time_point deadline, const StopSignal& stop) {
+  const int fd = ::socket(address.Family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (fd < 0) return false;
   bool answered = false;
   int error = 0;
   socklen_t length = sizeof error;
-  if ((::connect(fd, reinterpret_cast<const sockaddr*>(&address), size) == 0 ||
+  if ((::connect(fd, reinterpret_cast<const sockaddr*>(address.Native.data()),
+                 static_cast<socklen_t>(address.Native.size())) == 0 ||
        errno == EINPROGRESS) &&
       WaitFor(fd, G_IO_OUT, deadline, stop) &&
       ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0 &&
@@ -274,22 +281,25 @@ int LinuxWatchEvents::Run(Handler& handler) {
   g_autoptr(GError) error = nullptr;
   g_autoptr(GDBusConnection) session = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
   if (session == nullptr) {
-    log_(std::string("セッションのバスに接続できません: ") + error->message);
+    log_(words::NoSessionBus + std::string(error->message));
     return 1;
   }
-  if (!OwnName(session, BusName)) {
-    log_("このセッションでは既に動いています。");
-    return 0;
-  }
-
-  g_autoptr(GMainLoop) loop = g_main_loop_new(nullptr, FALSE);
-  Loop events{&handler, loop, &stop_};
-  handler_ = &handler;
-  loop_ = loop;
-
   // The session's end is the bus going away: end with it, quietly.
   g_dbus_connection_set_exit_on_close(session, FALSE);
-  const gulong closed = g_signal_connect(session, "closed", G_CALLBACK(BusClosed), &events);
+  g_autoptr(GMainLoop) loop = g_main_loop_new(nullptr, FALSE);
+  // Without queueing: only the first watcher of the session gets the name.
+  SessionName name{&stop_, loop};
+  const guint owner =
+      g_bus_own_name_on_connection(session, BusName, G_BUS_NAME_OWNER_FLAGS_DO_NOT_QUEUE,
+                                   NameAcquired, NameLost, &name, nullptr);
+  while (!name.Answered) g_main_context_iteration(nullptr, TRUE);
+  if (!name.Owned) {
+    g_bus_unown_name(owner);
+    log_(words::AlreadyRunning);
+    return 0;
+  }
+  handler_ = &handler;
+
   // The stop signals are taken by a thread of their own: the main thread may
   // be in the middle of a check, which the stop ends. One that does not end
   // in time is not waited for.
@@ -303,14 +313,14 @@ int LinuxWatchEvents::Run(Handler& handler) {
     g_main_loop_quit(loop);
     for (int waited = 0; waited < kStopMilliseconds && !ended; waited += 10) g_usleep(10 * 1000);
     if (!ended) {
-      log_("終了");
+      log_(words::Ended);
       ::_exit(0);
     }
   });
 
   GNetworkMonitor* monitor = g_network_monitor_get_default();
   const gulong changed =
-      g_signal_connect(monitor, "network-changed", G_CALLBACK(NetworkChanged), &events);
+      g_signal_connect(monitor, "network-changed", G_CALLBACK(NetworkChanged), &handler);
 
   g_autoptr(GError) systemError = nullptr;
   g_autoptr(GDBusConnection) system = g_bus_get_sync(G_BUS_TYPE_SYSTEM, nullptr, &systemError);
@@ -319,15 +329,16 @@ int LinuxWatchEvents::Run(Handler& handler) {
     g_dbus_connection_set_exit_on_close(system, FALSE);
     sleep = g_dbus_connection_signal_subscribe(
         system, "org.freedesktop.login1", "org.freedesktop.login1.Manager", "PrepareForSleep",
-        "/org/freedesktop/login1", nullptr, G_DBUS_SIGNAL_FLAGS_NONE, PrepareForSleep, &events,
+        "/org/freedesktop/login1", nullptr, G_DBUS_SIGNAL_FLAGS_NONE, PrepareForSleep, &handler,
         nullptr);
   } else {
-    log_(std::string("システムのバスに接続できません (スリープからの復帰は検知しません): ") +
-         systemError->message);
+    log_(words::NoSystemBus + std::string(systemError->message));
   }
 
-  log_("待機中");
+  log_(words::Waiting);
   if (!stop_.Raised()) g_main_loop_run(loop);
+  // Releasing the name asks the bus (unless it has gone): within the stop's time.
+  g_bus_unown_name(owner);
   ended = true;
   pthread_kill(stopper.native_handle(), SIGTERM);
   stopper.join();
@@ -335,10 +346,8 @@ int LinuxWatchEvents::Run(Handler& handler) {
   StopTimer();
   if (sleep != 0) g_dbus_connection_signal_unsubscribe(system, sleep);
   g_signal_handler_disconnect(monitor, changed);
-  g_signal_handler_disconnect(session, closed);
   handler_ = nullptr;
-  loop_ = nullptr;
-  log_("終了");
+  log_(words::Ended);
   return 0;
 }
 
@@ -360,7 +369,7 @@ void LinuxWatchEvents::StopTimer() {
 }
 
 void LinuxWatchLog::Write(const std::string& line) {
-  std::fprintf(stderr, "kayoiji-reconnect: %s\n", line.c_str());
+  std::fprintf(stderr, "%s%s\n", words::LinePrefix, line.c_str());
   std::fflush(stderr);
 }
 
@@ -433,18 +442,14 @@ std::uint32_t LinuxWatchProbes::TakeDown(const std::string& root) {
 
 bool LinuxWatchProbes::ServerAnswers(const std::string& host, std::uint16_t port,
                                      std::uint32_t milliseconds) {
-  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
-  GList* addresses = LookUp(SjisToUtf8(host), deadline, stop_);
-  bool answered = false;
-  for (GList* item = addresses; item != nullptr && !answered; item = item->next) {
-    g_autoptr(GSocketAddress) address = g_inet_socket_address_new(G_INET_ADDRESS(item->data), port);
-    sockaddr_storage native{};
-    if (!g_socket_address_to_native(address, &native, sizeof native, nullptr)) continue;
-    answered = AnswersSmb(native, static_cast<socklen_t>(g_socket_address_get_native_size(address)),
-                          deadline, stop_);
-  }
-  g_resolver_free_addresses(addresses);
-  return answered;
+  return ServerAnswersAt(
+      host, port, milliseconds,
+      [this](const std::string& name, std::uint16_t at, Clock::time_point deadline) {
+        return LookUp(name, at, deadline, stop_);
+      },
+      [this](const ServerAddress& address, Clock::time_point deadline) {
+        return AnswersSmb(address, deadline, stop_);
+      });
 }
 
 ProcessNetwork::ProcessNetwork(std::string program, const StopSignal& stop,

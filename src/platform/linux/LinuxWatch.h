@@ -9,8 +9,6 @@
 #include "platform/Services.h"
 #include "platform/Watch.h"
 
-typedef struct _GMainLoop GMainLoop;
-
 namespace platform {
 
 class GioNetwork;
@@ -47,15 +45,14 @@ class LinuxWatchEvents : public WatchEvents {
 
   int Run(Handler& handler) override;
   void StartTimer(std::uint32_t milliseconds) override;
-  void StopTimer() override;
 
  private:
+  void StopTimer();
   static int TimerDone(void* self);
 
   std::function<void(const std::string&)> log_;
   StopSignal& stop_;
   Handler* handler_ = nullptr;
-  GMainLoop* loop_ = nullptr;
   unsigned timer_ = 0;
 };
 

@@ -12,8 +12,11 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "platform/RemoteName.h"
+#include "platform/ServerProbe.h"
+#include "platform/WatchWords.h"
 #include "platform/windows/Win32Text.h"
 #include "platform/windows/Win32Watch.h"
 
@@ -90,8 +93,8 @@ struct LookUpState {
 // The addresses of `host` found before the deadline, or null. The system's
 // look-up cannot be given a time: it runs in a thread of its own, which is
 // left to finish alone when the deadline passes.
-ADDRINFOW* LookUp(const std::string& host, std::uint16_t port,
-                  std::chrono::steady_clock::time_point deadline) {
+ADDRINFOW* LookUpInfo(const std::string& host, std::uint16_t port,
+                      ProbeClock::time_point deadline) {
   auto state = std::make_shared<LookUpState>();
   std::thread([state, host, port] {
     // The wide call: a name in Japanese goes to DNS as its ASCII (IDN) form.
@@ -120,6 +123,45 @@ ADDRINFOW* LookUp(const std::string& host, std::uint16_t port,
   return state->Found;
 }
 
+// The same, as the probes share them.
+std::vector<ServerAddress> LookUp(const std::string& host, std::uint16_t port,
+                                  ProbeClock::time_point deadline) {
+  std::vector<ServerAddress> found;
+  ADDRINFOW* info = LookUpInfo(host, port, deadline);
+  for (const ADDRINFOW* address = info; address != nullptr; address = address->ai_next) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(address->ai_addr);
+    found.push_back({address->ai_family, {bytes, bytes + address->ai_addrlen}});
+  }
+  if (info != nullptr) FreeAddrInfoW(info);
+  return found;
+}
+
+// Whether the server at `address` takes the connection before the deadline.
+bool TakesConnection(const ServerAddress& address, ProbeClock::time_point deadline) {
+  SOCKET s = socket(address.Family, SOCK_STREAM, IPPROTO_TCP);
+  if (s == INVALID_SOCKET) return false;
+  bool answered = false;
+  u_long nonBlocking = 1;
+  ioctlsocket(s, FIONBIO, &nonBlocking);
+  if (connect(s, reinterpret_cast<const sockaddr*>(address.Native.data()),
+              static_cast<int>(address.Native.size())) == 0) {
+    answered = true;
+  } else if (WSAGetLastError() == WSAEWOULDBLOCK) {
+    const int left = MillisecondsLeft(deadline);
+    if (left > 0) {
+      fd_set writable, failed;
+      FD_ZERO(&writable);
+      FD_ZERO(&failed);
+      FD_SET(s, &writable);
+      FD_SET(s, &failed);
+      timeval wait{static_cast<long>(left / 1000), static_cast<long>(left % 1000) * 1000};
+      answered = select(0, nullptr, &writable, &failed, &wait) == 1 && FD_ISSET(s, &writable);
+    }
+  }
+  closesocket(s);
+  return answered;
+}
+
 }  // namespace
 
 Win32WatchEvents::Win32WatchEvents(std::function<void(const std::string&)> log)
@@ -134,15 +176,11 @@ void Win32WatchEvents::StartTimer(std::uint32_t milliseconds) {
   due_ = GetTickCount64() + milliseconds;
 }
 
-void Win32WatchEvents::StopTimer() {
-  timerOn_ = false;
-}
-
 int Win32WatchEvents::Run(Handler& handler) {
   HANDLE mutex = CreateMutexA(nullptr, FALSE, MutexName);
   if (mutex != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
     CloseHandle(mutex);
-    log_("このセッションでは既に動いています。");
+    log_(words::AlreadyRunning);
     return 0;
   }
 
@@ -156,15 +194,15 @@ int Win32WatchEvents::Run(Handler& handler) {
   HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, WindowClass, "Kayoiji", WS_POPUP, 0, 0, 0, 0,
                                 nullptr, nullptr, windowClass.hInstance, this);
   if (window == nullptr) {
-    log_("ウィンドウを作れません。");
+    log_(words::NoWindow);
     if (mutex != nullptr) CloseHandle(mutex);
     return 1;
   }
 
   AddressChanges changes;
-  if (!changes.Armed()) log_("アドレスの変化を検知できません。");
+  if (!changes.Armed()) log_(words::NoAddressChanges);
   handler_ = &handler;
-  log_("待機中");
+  log_(words::Waiting);
 
   int status = 0;
   for (bool running = true; running;) {
@@ -199,7 +237,7 @@ int Win32WatchEvents::Run(Handler& handler) {
   handler_ = nullptr;
   if (IsWindow(window)) DestroyWindow(window);
   if (mutex != nullptr) CloseHandle(mutex);
-  log_("終了");
+  log_(words::Ended);
   return status;
 }
 
@@ -259,35 +297,7 @@ EntryState Win32WatchProbes::State(const std::string& localName, const std::stri
 bool Win32WatchProbes::ServerAnswers(const std::string& host, std::uint16_t port,
                                      std::uint32_t milliseconds) {
   if (!sockets_) return true;  // cannot tell: let the connection call answer
-  using Clock = std::chrono::steady_clock;
-  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
-  ADDRINFOW* found = LookUp(host, port, deadline);
-  if (found == nullptr) return false;
-  bool answered = false;
-  for (ADDRINFOW* address = found; address != nullptr && !answered; address = address->ai_next) {
-    SOCKET s = socket(address->ai_family, address->ai_socktype, address->ai_protocol);
-    if (s == INVALID_SOCKET) continue;
-    u_long nonBlocking = 1;
-    ioctlsocket(s, FIONBIO, &nonBlocking);
-    if (connect(s, address->ai_addr, static_cast<int>(address->ai_addrlen)) == 0) {
-      answered = true;
-    } else if (WSAGetLastError() == WSAEWOULDBLOCK) {
-      const auto left =
-          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-      if (left > 0) {
-        fd_set writable, failed;
-        FD_ZERO(&writable);
-        FD_ZERO(&failed);
-        FD_SET(s, &writable);
-        FD_SET(s, &failed);
-        timeval wait{static_cast<long>(left / 1000), static_cast<long>(left % 1000) * 1000};
-        answered = select(0, nullptr, &writable, &failed, &wait) == 1 && FD_ISSET(s, &writable);
-      }
-    }
-    closesocket(s);
-  }
-  FreeAddrInfoW(found);
-  return answered;
+  return ServerAnswersAt(host, port, milliseconds, LookUp, TakesConnection);
 }
 
 std::uint32_t Win32WatchNetwork::AddConnection(const NetResource& request,
@@ -296,7 +306,7 @@ std::uint32_t Win32WatchNetwork::AddConnection(const NetResource& request,
   return static_cast<std::uint32_t>(InThread(
       [this, request, password, userName, flags] {
         return static_cast<std::intptr_t>(
-            direct_.AddConnection(request, password, userName, flags));
+            Win32Network::AddConnection(request, password, userName, flags));
       },
       code::NoNetOrBadPath, code::Cancelled));
 }
@@ -305,7 +315,7 @@ std::uint32_t Win32WatchNetwork::CancelConnection(const std::string& localName, 
                                                   bool force) {
   return static_cast<std::uint32_t>(InThread(
       [this, localName, flags, force] {
-        return static_cast<std::intptr_t>(direct_.CancelConnection(localName, flags, force));
+        return static_cast<std::intptr_t>(Win32Network::CancelConnection(localName, flags, force));
       },
       code::NoNetOrBadPath, code::Cancelled));
 }
@@ -315,11 +325,8 @@ std::uint32_t Win32WatchNetwork::CancelConnection(const std::string& localName, 
 std::intptr_t Win32WatchNetwork::ProbeOpen(const std::string& pattern,
                                            std::uint32_t attributeMask) {
   return InThread(
-      [this, pattern, attributeMask] { return direct_.ProbeOpen(pattern, attributeMask); }, 0, 0);
-}
-
-void Win32WatchNetwork::ProbeClose(std::intptr_t handle) {
-  direct_.ProbeClose(handle);
+      [this, pattern, attributeMask] { return Win32Network::ProbeOpen(pattern, attributeMask); }, 0,
+      0);
 }
 
 std::intptr_t Win32WatchNetwork::InThread(std::function<std::intptr_t()> call, std::intptr_t late,

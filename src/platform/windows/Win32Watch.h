@@ -21,7 +21,6 @@ class Win32WatchEvents : public WatchEvents {
   explicit Win32WatchEvents(std::function<void(const std::string&)> log);
   int Run(Handler& handler) override;
   void StartTimer(std::uint32_t milliseconds) override;
-  void StopTimer() override;
 
   // The window procedure's part (public for the procedure only).
   void Resumed();
@@ -48,12 +47,13 @@ class Win32WatchProbes : public WatchProbes {
   bool sockets_ = false;
 };
 
-// The watcher's connections: each call in a thread of its own while the
-// watcher's window goes on taking messages, so that neither a resume nor the
-// session's end waits for a server that does not answer. A call that takes
-// longer than `limitMilliseconds` is left to itself and counts as a server
-// that did not answer; once the watcher is told to end, calls are cancelled.
-class Win32WatchNetwork : public NetworkService {
+// The watcher's connections: Win32Network's calls, each in a thread of its
+// own while the watcher's window goes on taking messages, so that neither a
+// resume nor the session's end waits for a server that does not answer. A
+// call that takes longer than `limitMilliseconds` is left to itself and
+// counts as a server that did not answer; once the watcher is told to end,
+// calls are cancelled. Closing a probe's search waits for nothing.
+class Win32WatchNetwork : public Win32Network {
  public:
   explicit Win32WatchNetwork(std::uint32_t limitMilliseconds) : limit_(limitMilliseconds) {}
   std::uint32_t AddConnection(const NetResource& request, const std::string& password,
@@ -61,7 +61,6 @@ class Win32WatchNetwork : public NetworkService {
   std::uint32_t CancelConnection(const std::string& localName, std::uint32_t flags,
                                  bool force) override;
   std::intptr_t ProbeOpen(const std::string& pattern, std::uint32_t attributeMask) override;
-  void ProbeClose(std::intptr_t handle) override;
 
  private:
   // `call`'s result; `late` when the limit passes first, `cancelled` when the
@@ -69,7 +68,6 @@ class Win32WatchNetwork : public NetworkService {
   std::intptr_t InThread(std::function<std::intptr_t()> call, std::intptr_t late,
                          std::intptr_t cancelled);
 
-  Win32Network direct_;
   std::uint32_t limit_;
   bool ending_ = false;
 };
@@ -81,7 +79,6 @@ class Win32WatchLog {
  public:
   Win32WatchLog();
   void Write(const std::string& line);
-  const std::string& Path() const { return path_; }
 
  private:
   std::string path_;
