@@ -12,6 +12,8 @@
 
 namespace Reconnect {
 
+namespace words = platform::words;
+
 namespace {
 
 constexpr std::uint32_t kTickMilliseconds = 1000;
@@ -24,12 +26,8 @@ constexpr std::int64_t kLogInRunStarts = 30;
 constexpr std::int64_t kLongestLogInRun = 600;
 
 const char* WakeText(platform::WatchEvents::Handler::Wake why) {
-  return why == platform::WatchEvents::Handler::Wake::Resumed ? "スリープからの復帰"
-                                                              : "ネットワークの変化";
-}
-
-std::string ConfigLine(const std::string& file, const std::string& what) {
-  return "設定ファイル " + file + ": " + what;
+  return why == platform::WatchEvents::Handler::Wake::Resumed ? words::Resumed
+                                                              : words::NetworkChanged;
 }
 
 }  // namespace
@@ -41,7 +39,7 @@ std::optional<Options> ParseCommandLine(const std::vector<std::string>& args, st
     const bool hasValue = i + 1 < args.size();
     if (args[i] == "-f" || args[i] == "-F") {
       if (!hasValue) {
-        error = "-f のあとに設定ファイルを指定してください。";
+        error = words::FileMissingAfterF;
         return std::nullopt;
       }
       ++i;
@@ -52,7 +50,7 @@ std::optional<Options> ParseCommandLine(const std::vector<std::string>& args, st
           std::from_chars(value.data(), value.data() + value.size(), seconds);
       if (value.empty() || failed != std::errc() || end != value.data() + value.size() ||
           seconds > 600) {
-        error = "--settle には 0 から 600 までの秒数を指定してください。";
+        error = words::SettleOutOfRange;
         return std::nullopt;
       }
       options.SettleMilliseconds = seconds * 1000;
@@ -60,7 +58,7 @@ std::optional<Options> ParseCommandLine(const std::vector<std::string>& args, st
     } else if (args[i] == "--keep-mounts") {
       options.KeepMounts = true;
     } else {
-      error = "不明なオプションです: " + args[i];
+      error = words::UnknownOption + args[i];
       return std::nullopt;
     }
   }
@@ -70,11 +68,11 @@ std::optional<Options> ParseCommandLine(const std::vector<std::string>& args, st
 std::string ConfigFileProblem(const std::string& path) {
   std::error_code error;
   const std::filesystem::file_status status = std::filesystem::status(path, error);
-  if (status.type() == std::filesystem::file_type::not_found) return "見つかりません。";
-  if (error) return "調べられません。";
-  if (status.type() == std::filesystem::file_type::directory) return "フォルダーです。";
-  if (status.type() != std::filesystem::file_type::regular) return "通常のファイルではありません。";
-  if (!platform::FileOpensForReading(path)) return "読み取れません。";
+  if (status.type() == std::filesystem::file_type::not_found) return words::FileNotFound;
+  if (error) return words::FileNotExamined;
+  if (status.type() == std::filesystem::file_type::directory) return words::FileIsFolder;
+  if (status.type() != std::filesystem::file_type::regular) return words::FileNotRegular;
+  if (!platform::FileOpensForReading(path)) return words::FileNotReadable;
   return {};
 }
 
@@ -89,7 +87,7 @@ Watcher::Watcher(platform::Services services, platform::WatchEvents& events,
   // Reported at once: the first event may be far off.
   const std::string file = DefUnit::ConfigFileNameOf(options_.CommandLine);
   if (const std::string problem = ConfigFileProblem(file); !problem.empty()) {
-    log_(ConfigLine(file, problem));
+    log_(words::ConfigLine(file, problem));
   }
   if (!options_.SessionFolder.empty()) {
     logInRun_ =
@@ -115,7 +113,7 @@ void Watcher::Guarded(Step step) {
   }
   if (phase_ == Phase::Checking && underAttempt_ >= 0) {
     attempted_[static_cast<std::size_t>(underAttempt_)] = false;
-    ++tally_.Broken;
+    ++tally_.Failed;
   }
   if (phase_ != Phase::Checking) return;
   try {
@@ -227,8 +225,8 @@ std::uint32_t Watcher::SettleDelay(std::chrono::steady_clock::time_point now) {
 
 void Watcher::StartCheck() {
   phase_ = Phase::Checking;
-  log_(std::string("確認開始 (") + WakeText(why_) + ")");
-  tally_ = Tally{};
+  log_(std::string(words::CheckStarts) + "(" + WakeText(why_) + ")");
+  tally_ = platform::words::CheckCounts{};
   offline_.clear();
   answers_.clear();
   attempted_.fill(false);
@@ -249,14 +247,14 @@ void Watcher::LoadCheckSettings() {
     if (const std::string box = DefUnit::ReadSettings(settings_, options_.CommandLine);
         !box.empty()) {
       const std::string problem = ConfigFileProblem(file);
-      log_(ConfigLine(file, problem.empty() ? box : problem));
+      log_(words::ConfigLine(file, problem.empty() ? box : problem));
     }
   } catch (const DefUnit::BadValue& error) {
     // The value may be a password's: the key says where.
-    log_(ConfigLine(file, error.Key + " の値が読めません。"));
+    log_(words::ConfigLine(file, error.Key + words::ValueUnreadable));
     settings_.EntryCount = 0;
   } catch (const platform::Exception& error) {
-    log_(ConfigLine(file, error.what()));
+    log_(words::ConfigLine(file, error.what()));
     settings_.EntryCount = 0;
   }
   if (!settings_.DoMapping) settings_.EntryCount = 0;
@@ -337,15 +335,15 @@ bool Watcher::ServerGone(int index) {
   if (code == platform::code::NoError) {
     // The link stays, leading nowhere: whatever touches it fails at once
     // until the server answers and a check connects it again.
-    line = "サーバーが応答しないため切断しました。";
+    line = words::TakenDown;
     takenDown_.insert(entry);
     offline_.push_back({platform::Utf8ToSjis(EntryName(index)), line});
   } else if (code == platform::code::OpenFiles || code == platform::code::Busy) {
     // Said once an outage: it is asked again at every event.
     if (!busy_.insert(entry).second) return true;
-    line = "サーバーが応答しませんが、使用中のため切断しません。";
+    line = words::KeptInUse;
   } else {
-    line = "サーバーが応答しませんが、切断できません: " + Connection::ConnectErrorMessage(code);
+    line = words::NotTakenDown + Connection::ConnectErrorMessage(code);
   }
   log_(EntryName(index) + ": " + line);
   return true;
@@ -354,8 +352,8 @@ bool Watcher::ServerGone(int index) {
 void Watcher::Taken(int index) {
   const auto slot = static_cast<std::size_t>(index);
   ++tally_.Taken;
-  log_(platform::SjisToUtf8(DefUnit::FieldText(settings_.NetPath[slot])) + ": ドライブ " +
-       DefUnit::FieldText(settings_.LocalDrive[slot]) + " はほかのものが使っています。");
+  log_(words::DriveTaken(platform::SjisToUtf8(DefUnit::FieldText(settings_.NetPath[slot])),
+                         DefUnit::FieldText(settings_.LocalDrive[slot])));
 }
 
 bool Watcher::HeldBack(int index) {
@@ -391,8 +389,6 @@ std::uint32_t Watcher::Attempt(int index) {
 }
 
 void Watcher::EndCheck() {
-  int connected = 0;
-  int failed = tally_.Broken;
   const int count = EntriesInCheck();
   for (int i = 0; i < count; ++i) {
     const auto slot = static_cast<std::size_t>(i);
@@ -400,24 +396,20 @@ void Watcher::EndCheck() {
     // An entry that gave up waiting for a locked store was never attempted.
     if (!attempted_[slot] && code != platform::code::StoreStaysLocked) continue;
     if (code == platform::code::NoError) {
-      ++connected;
+      ++tally_.Connected;
       if (takenDown_.erase({DefUnit::FieldText(settings_.NetPath[slot]),
                             DefUnit::FieldText(settings_.LocalDrive[slot])}) != 0) {
-        log_(EntryName(i) + ": サーバーが応答したため再接続しました。");
+        log_(EntryName(i) + ": " + words::BackAgain);
       }
       continue;
     }
     // One whose server went away between its attempts waits for the next event.
     if (!Connection::GivenUp(settings_.ErrorCount[slot], settings_.MaxError[slot], code)) continue;
-    ++failed;
+    ++tally_.Failed;
     log_(platform::SjisToUtf8(DefUnit::FieldText(settings_.NetPath[slot])) + ": " +
          Connection::ConnectErrorMessage(code));
   }
-  log_("確認終了: 接続 " + std::to_string(connected) + "、失敗 " + std::to_string(failed) +
-       "、接続済み " + std::to_string(tally_.AlreadyConnected) + "、応答なし " +
-       std::to_string(tally_.Unreachable) + "、認証拒否で保留 " + std::to_string(tally_.HeldBack) +
-       "、ドライブ使用中 " + std::to_string(tally_.Taken) + "、対象外 " +
-       std::to_string(tally_.NotTried));
+  log_(words::CheckEnded(tally_));
   if (!offline_.empty() && services_.Notices != nullptr) services_.Notices->TakenOffline(offline_);
   offline_.clear();
   schedule_.reset();

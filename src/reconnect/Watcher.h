@@ -20,6 +20,7 @@
 #include "platform/Services.h"
 #include "platform/SessionState.h"
 #include "platform/Watch.h"
+#include "platform/WatchWords.h"
 #include "settings/DefUnit.h"
 
 namespace Reconnect {
@@ -70,14 +71,6 @@ class Watcher : public platform::WatchEvents::Handler, private Connection::Attem
 
  private:
   enum class Phase { Idle, Settling, Checking };
-  struct Tally {
-    int AlreadyConnected = 0;
-    int Unreachable = 0;
-    int HeldBack = 0;  // refused credentials, configuration unchanged
-    int Broken = 0;    // attempts that ended in a failure of the watcher's own
-    int Taken = 0;     // letters something else uses
-    int NotTried = 0;  // a wait below 0: the program's run never tries them either
-  };
 
   // Runs one event's work; a failure is logged with the entry under attempt
   // and ends the check, and the watcher waits for the next event.
@@ -139,7 +132,11 @@ class Watcher : public platform::WatchEvents::Handler, private Connection::Attem
   // longer lists: the link goes just before the attempt.
   std::array<bool, DefUnit::MaxEntries> stale_{};
   int underAttempt_ = -1;
-  Tally tally_;
+  // What became of the check's entries. Its failures include attempts that
+  // ended in a failure of the watcher's own; held back: refused credentials,
+  // configuration unchanged; not tried: a wait below 0, which the program's
+  // run never tries either.
+  platform::words::CheckCounts tally_;
   // The entries (remote and local name) whose mounts were taken down, until
   // a check connects them again; and this check's, for its notice.
   std::set<std::pair<std::string, std::string>> takenDown_;
