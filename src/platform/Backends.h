@@ -1,13 +1,13 @@
-// Each system's backends, composed once (in platform/linux and
-// platform/windows; CMake builds the system's own): the window program and
-// the reconnect watcher take them from here. No toolkit: the watcher links
-// none. Each program's composition stands in a file of its own, so that the
-// window program links none of the watcher's backends, nor their system
-// libraries.
+// Each system's backends, composed once: platform/linux and platform/windows
+// each name their parts (SystemBackends.h, SystemWatch.h), and CMake builds
+// the system's own. The window program and the reconnect watcher take them
+// from here. No toolkit: the watcher links none. Each program's composition
+// stands in a file of its own (ProgramBackends.cpp, WatchBackends.cpp), so
+// that the window program links none of the watcher's backends, nor their
+// system libraries.
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,40 +18,19 @@
 
 namespace platform {
 
-// Where a composition's backends are: the services' fields it fills.
-struct BackendSet {
-  NetworkService* Network = nullptr;
-  Keyboard* Keys = nullptr;
-  OsIdentity* Os = nullptr;
-  SecretStore* Secrets = nullptr;
-  // Null where the system has no desktop notices.
-  Notifier* Notices = nullptr;
-
-  // Points the services at them; leaves the others as they are.
-  void Fill(Services& services) const {
-    services.Network = Network;
-    services.Keys = Keys;
-    services.Os = Os;
-    services.Secrets = Secrets;
-    services.Notices = Notices;
-  }
-};
-
 // The window program's: the network, the keyboard, the OS identity, the
 // secret store and, where the system has them, desktop notices.
 class ProgramBackends {
  public:
   ProgramBackends();
   ~ProgramBackends();
-  ProgramBackends(const ProgramBackends&) = delete;
-  ProgramBackends& operator=(const ProgramBackends&) = delete;
 
-  void Fill(Services& services) const { set_.Fill(services); }
+  // Points `services` at them; leaves the other services as they are.
+  void Fill(Services& services) const;
 
  private:
   struct Parts;
   std::unique_ptr<Parts> parts_;
-  BackendSet set_;
 };
 
 // The watcher's: its log, its events and probes, and the services of the
@@ -62,14 +41,14 @@ class WatchBackends {
  public:
   explicit WatchBackends(std::uint32_t attemptMilliseconds);
   ~WatchBackends();
-  WatchBackends(const WatchBackends&) = delete;
-  WatchBackends& operator=(const WatchBackends&) = delete;
 
   // One line of the watcher's log (UTF-8, no line end).
-  void Log(const std::string& line) const { set_.Log(line); }
-  WatchEvents& Events() { return *set_.Events; }
-  WatchProbes& Probes() { return *set_.Probes; }
-  void Fill(Services& services) const { set_.Backends.Fill(services); }
+  void Log(const std::string& line) const;
+  WatchEvents& Events();
+  WatchProbes& Probes();
+  // Points `services` at the network, the keyboard, the OS identity, the
+  // secret store and the notices; leaves the others as they are.
+  void Fill(Services& services) const;
 
   // How the user stops the watcher: the usage text's last line, with its line end.
   static const char* const StopText;
@@ -78,22 +57,21 @@ class WatchBackends {
   static std::optional<int> RunChildCall(const std::vector<std::string>& args);
 
  private:
-  struct Set {
-    std::function<void(const std::string&)> Log;
-    WatchEvents* Events = nullptr;
-    WatchProbes* Probes = nullptr;
-    BackendSet Backends;
-  };
-  // Each system's parts have alike names.
-  template <typename Parts>
-  static Set Pointers(Parts& parts) {
-    return {[&parts](const std::string& line) { parts.Log.Write(line); }, &parts.Events,
-            &parts.Probes, parts.Rest.With(parts.Network)};
-  }
-
   struct Parts;
   std::unique_ptr<Parts> parts_;
-  Set set_;
 };
+
+// Points `services` at a composition's `network` and at `rest`, the
+// backends both programs have (SystemBackends of platform/linux or
+// platform/windows); leaves the other services as they are.
+template <typename Rest>
+void PointAt(Services& services, NetworkService& network, Rest& rest) {
+  services.Network = &network;
+  services.Keys = &rest.Keys;
+  services.Os = &rest.Os;
+  services.Secrets = &rest.Secrets;
+  // Not every system has desktop notices.
+  if constexpr (requires { rest.Notices; }) services.Notices = &rest.Notices;
+}
 
 }  // namespace platform

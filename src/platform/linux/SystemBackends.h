@@ -1,22 +1,23 @@
-// What both programs' compositions on Linux have alike: the keyboard, the
-// OS identity, the Secret Service and desktop notices.
+// The backends both programs compose on Linux: the window program's network
+// (GIO/GVfs), and the keyboard, the OS identity, the Secret Service and
+// desktop notices that the watcher has too.
 #pragma once
 
-#include "platform/Backends.h"
 #include "platform/linux/DesktopNotifier.h"
+#include "platform/linux/GioNetwork.h"
 #include "platform/linux/LinuxSystem.h"
 #include "platform/linux/SecretServiceStore.h"
 
 namespace platform {
 
+using ProgramNetwork = GioNetwork;
+
 // Made in this order.
-struct CommonBackends {
+struct SystemBackends {
   LinuxKeyboard Keys;
   LinuxOsIdentity Os;
   SecretServiceStore Secrets;
   DesktopNotifier Notices;
-
-  BackendSet With(NetworkService& network) { return {&network, &Keys, &Os, &Secrets, &Notices}; }
 };
 
 }  // namespace platform

@@ -1,14 +1,25 @@
-// The watcher's composition on Windows: its events through a hidden window
-// and the address-change notification, each connection call in a thread.
-#include "platform/Backends.h"
+// The watcher's backends on Windows: its events through a hidden window and
+// the address-change notification, each connection call in a thread.
+#pragma once
 
-#include "platform/windows/CommonBackends.h"
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/windows/SystemBackends.h"
 #include "platform/windows/Win32Watch.h"
 
 namespace platform {
 
-struct WatchBackends::Parts {
-  explicit Parts(std::uint32_t attemptMilliseconds)
+struct WatchParts {
+  static constexpr const char* StopText =
+      "止めるには / to stop it: taskkill /IM KayoijiReconnect.exe\n";
+
+  // Each call is made in a thread of the watcher's own process.
+  static std::optional<int> RunChildCall(const std::vector<std::string>&) { return std::nullopt; }
+
+  explicit WatchParts(std::uint32_t attemptMilliseconds)
       : Events([this](const std::string& line) { Log.Write(line); }),
         Network(attemptMilliseconds) {}
 
@@ -16,20 +27,7 @@ struct WatchBackends::Parts {
   Win32WatchEvents Events;
   Win32WatchNetwork Network;
   Win32WatchProbes Probes;
-  CommonBackends Rest;
+  SystemBackends Rest;
 };
-
-WatchBackends::WatchBackends(std::uint32_t attemptMilliseconds)
-    : parts_(std::make_unique<Parts>(attemptMilliseconds)), set_(Pointers(*parts_)) {}
-
-WatchBackends::~WatchBackends() = default;
-
-const char* const WatchBackends::StopText =
-    "止めるには / to stop it: taskkill /IM KayoijiReconnect.exe\n";
-
-// Each call is made in a thread of the watcher's own process.
-std::optional<int> WatchBackends::RunChildCall(const std::vector<std::string>&) {
-  return std::nullopt;
-}
 
 }  // namespace platform

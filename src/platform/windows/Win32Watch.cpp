@@ -241,15 +241,6 @@ int Win32WatchEvents::Run(Handler& handler) {
   return status;
 }
 
-Win32WatchProbes::Win32WatchProbes() {
-  WSADATA data;
-  sockets_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
-}
-
-Win32WatchProbes::~Win32WatchProbes() {
-  if (sockets_) WSACleanup();
-}
-
 EntryState Win32WatchProbes::State(const std::string& localName, const std::string& remoteName) {
   if (localName.empty()) {
     // Without a letter: a connection to the share among the session's own.
@@ -296,7 +287,12 @@ EntryState Win32WatchProbes::State(const std::string& localName, const std::stri
 
 bool Win32WatchProbes::ServerAnswers(const std::string& host, std::uint16_t port,
                                      std::uint32_t milliseconds) {
-  if (!sockets_) return true;  // cannot tell: let the connection call answer
+  // Sockets once, for the rest of the process: the watcher asks until it ends.
+  static const bool sockets = [] {
+    WSADATA data;
+    return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+  }();
+  if (!sockets) return true;  // cannot tell: let the connection call answer
   return ServerAnswersAt(host, port, milliseconds, LookUp, TakesConnection);
 }
 

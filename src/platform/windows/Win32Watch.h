@@ -34,17 +34,9 @@ class Win32WatchEvents : public WatchEvents {
 
 class Win32WatchProbes : public WatchProbes {
  public:
-  Win32WatchProbes();
-  ~Win32WatchProbes() override;
-  Win32WatchProbes(const Win32WatchProbes&) = delete;
-  Win32WatchProbes& operator=(const Win32WatchProbes&) = delete;
-
   EntryState State(const std::string& localName, const std::string& remoteName) override;
   bool ServerAnswers(const std::string& host, std::uint16_t port,
                      std::uint32_t milliseconds) override;
-
- private:
-  bool sockets_ = false;
 };
 
 // The watcher's connections: Win32Network's calls, each in a thread of its
