@@ -56,7 +56,7 @@ sigset_t StopSignals() {
 // request yet, and whether with the name.
 struct SessionName {
   StopSignal* Stop;
-  GMainLoop* MainLoop;
+  GMainLoop* Loop;
   bool Answered = false;
   bool Owned = false;
 };
@@ -73,7 +73,7 @@ void NameLost(GDBusConnection*, const char*, gpointer data) {
   // Nothing may take the name over: it goes with the bus, at the session's
   // end. A check under way ends too.
   name->Stop->Raise();
-  g_main_loop_quit(name->MainLoop);
+  g_main_loop_quit(name->Loop);
 }
 
 void NetworkChanged(GNetworkMonitor*, gboolean, gpointer handler) {
