@@ -9,6 +9,7 @@
 #include "platform/Codec.h"
 #include "platform/Errors.h"
 #include "platform/FileIO.h"
+#include "platform/RemoteName.h"
 
 namespace DefUnit {
 
@@ -207,10 +208,9 @@ class Reader {
     // Its name holds none of the ten keys, so the line is still whole here.
     const std::size_t at = FindKey(line, PasswordStoreKey);
     if (at != std::string::npos) {
-      std::string v = line.substr(at + std::strlen(PasswordStoreKey));
       char value[FieldSize];
-      CopySettingValue(value, v.c_str());
-      v = value;
+      CopySettingValue(value, line.c_str() + at + std::strlen(PasswordStoreKey));
+      std::string v(value);
       UpperCaseSjis(v, 0);
       if (v == "TRUE") s_.PasswordStore = true;
     }
@@ -414,14 +414,10 @@ std::string FormatSettings(const ConnectionSettings& s) {
 
 platform::CredentialName CredentialNameOf(const ConnectionSettings& settings, int index) {
   const auto i = static_cast<std::size_t>(index);
-  std::string remote = FieldText(settings.NetPath[i]);
-  // A trailing backslash goes, as an attempt drops it; the second byte of
-  // a double-byte character ("表") stays.
-  if (!remote.empty() && remote.back() == '\\' &&
-      platform::CutSjis(remote, remote.size() - 1).size() == remote.size() - 1) {
-    remote.pop_back();
-  }
-  return {remote, FieldText(settings.UserName[i])};
+  // As an attempt names the share: a trailing backslash of its own goes, the
+  // second byte of a double-byte character ("表") stays.
+  return {platform::WithoutTrailingBackslash(FieldText(settings.NetPath[i])),
+          FieldText(settings.UserName[i])};
 }
 
 bool PasswordInStore(const ConnectionSettings& settings, int index) {
