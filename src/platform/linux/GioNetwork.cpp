@@ -397,9 +397,7 @@ std::uint32_t GioNetwork::ReleaseMount(const std::string& key, const std::string
   g_autoptr(GFile) file = g_file_new_for_path(root.c_str());
   g_autoptr(GMount) mount = SmbMountOf(file);
   if (mount == nullptr) return code::NoError;
-  const std::uint32_t result = Unmount(mount, force);
-  if (result == code::NoError) OwnMounts().Record(root, false);
-  return result;
+  return UnmountOwn(mount, root, force);
 }
 
 std::uint32_t GioNetwork::TakeDown(const std::string& root) {
@@ -408,7 +406,11 @@ std::uint32_t GioNetwork::TakeDown(const std::string& root) {
   g_autoptr(GMount) mount = SmbMountOf(file);
   if (mount == nullptr) return code::NotConnected;
   if (gio::MountInUse(root)) return code::OpenFiles;
-  const std::uint32_t result = Unmount(mount, false);
+  return UnmountOwn(mount, root, false);
+}
+
+std::uint32_t GioNetwork::UnmountOwn(GMount* mount, const std::string& root, bool force) {
+  const std::uint32_t result = Unmount(mount, force);
   if (result == code::NoError) OwnMounts().Record(root, false);
   return result;
 }

@@ -11,6 +11,7 @@
 #include "platform/SessionState.h"
 
 typedef struct _GFileEnumerator GFileEnumerator;
+typedef struct _GMount GMount;
 
 namespace platform {
 
@@ -63,6 +64,9 @@ class GioNetwork : public NetworkService {
   // Unmounts `root` when the connection `key` made it and nothing else uses it.
   std::uint32_t ReleaseMount(const std::string& key, const std::string& root, bool madeMount,
                              bool force);
+  // Unmounts the share mounted at `root`; once it is gone, it is no longer
+  // among the session's mounts of this user's connections.
+  std::uint32_t UnmountOwn(GMount* mount, const std::string& root, bool force);
 
   // The session's record of the mounts its connections made, read and
   // written only when a mount comes or goes.

@@ -412,7 +412,7 @@ std::string LinuxWatchProbes::MountOf(const std::string& localName, const std::s
   // for itself. Anything inside a mount would wait for its server.
   const std::string runtime = gio::UserRuntimeDir();
   const std::vector<std::string> mounts = gio::GvfsShareMounts(runtime);
-  SessionMounts(SessionFolder(), SessionIdentity()).KeepOnly(mounts);
+  mounts_.KeepOnly(mounts);
   if (local.Drive == 0) {
     const std::string share = ShareOf(remoteName);
     for (const std::string& mount : mounts) {
@@ -433,7 +433,7 @@ std::string LinuxWatchProbes::MountOf(const std::string& localName, const std::s
 }
 
 bool LinuxWatchProbes::MadeByUs(const std::string& root) {
-  return SessionMounts(SessionFolder(), SessionIdentity()).Made(root);
+  return mounts_.Made(root);
 }
 
 std::uint32_t LinuxWatchProbes::TakeDown(const std::string& root) {

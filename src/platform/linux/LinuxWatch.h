@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/Services.h"
+#include "platform/SessionState.h"
 #include "platform/Watch.h"
 
 namespace platform {
@@ -64,7 +65,10 @@ class LinuxWatchProbes : public WatchProbes {
  public:
   LinuxWatchProbes(std::string drivesFolder, const StopSignal& stop,
                    ProcessNetwork* network = nullptr)
-      : drivesFolder_(std::move(drivesFolder)), stop_(stop), network_(network) {}
+      : drivesFolder_(std::move(drivesFolder)),
+        stop_(stop),
+        network_(network),
+        mounts_(SessionFolder(), SessionIdentity()) {}
   EntryState State(const std::string& localName, const std::string& remoteName) override;
   std::string MountOf(const std::string& localName, const std::string& remoteName) override;
   bool MadeByUs(const std::string& root) override;
@@ -79,6 +83,8 @@ class LinuxWatchProbes : public WatchProbes {
   std::string drivesFolder_;
   const StopSignal& stop_;
   ProcessNetwork* network_;
+  // The mounts this user's connections made, in the session's folder.
+  SessionMounts mounts_;
 };
 
 // The connections of the watcher, each call in a process of its own that
