@@ -1,8 +1,9 @@
 // The code page conversions on Windows: through UTF-16 with the system's
-// own tables for code page 932.
+// own tables for code page 932; and to and from the wide text of the "W" calls.
 #include <windows.h>
 
 #include "platform/Codec.h"
+#include "platform/windows/Win32Text.h"
 
 namespace platform {
 
@@ -40,15 +41,29 @@ std::wstring Widen(const std::string& in, UINT from) {
 
 std::string Convert(const std::string& in, UINT from, UINT to) {
   if (in.empty()) return {};
-  const std::wstring wide = Widen(in, from);
-  const int wlen = static_cast<int>(wide.size());
-  const int len = WideCharToMultiByte(to, 0, wide.data(), wlen, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(len), '\0');
-  WideCharToMultiByte(to, 0, wide.data(), wlen, out.data(), len, nullptr, nullptr);
-  return out;
+  return Narrow(Widen(in, from), to);
 }
 
 }  // namespace
+
+std::wstring Wide(const std::string& text, unsigned codePage) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  const int wlen = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(wlen > 0 ? wlen : 0), L'\0');
+  if (wlen > 0) MultiByteToWideChar(codePage, 0, text.data(), size, wide.data(), wlen);
+  return wide;
+}
+
+std::string Narrow(std::wstring_view text, unsigned codePage) {
+  if (text.empty()) return {};
+  const int wlen = static_cast<int>(text.size());
+  const int len = WideCharToMultiByte(codePage, 0, text.data(), wlen, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(len > 0 ? len : 0), '\0');
+  if (len > 0)
+    WideCharToMultiByte(codePage, 0, text.data(), wlen, out.data(), len, nullptr, nullptr);
+  return out;
+}
 
 std::string SjisToUtf8(const std::string& sjis) {
   return Convert(sjis, 932, CP_UTF8);

@@ -12,14 +12,6 @@ namespace platform {
 
 namespace {
 
-std::string Narrow(const wchar_t* text, int length) {
-  if (length <= 0) return {};
-  const int len = WideCharToMultiByte(932, 0, text, length, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(len > 0 ? len : 0), '\0');
-  if (len > 0) WideCharToMultiByte(932, 0, text, length, out.data(), len, nullptr, nullptr);
-  return out;
-}
-
 std::wstring TargetOf(const CredentialName& name) {
   return Wide(CredentialLabel(name), CP_UTF8);
 }
@@ -51,9 +43,9 @@ StoredPassword Win32CredentialStore::Read(const CredentialName& name) {
     return {StoreAnswer::Failed, {}, Reason("CredReadW", error)};
   }
   // The password as Windows' own tools keep one: UTF-16 without an end.
-  const auto* chars = reinterpret_cast<const wchar_t*>(found->CredentialBlob);
-  const int length = static_cast<int>(found->CredentialBlobSize / sizeof(wchar_t));
-  StoredPassword answer{StoreAnswer::Found, Narrow(chars, length), {}};
+  const std::wstring_view chars(reinterpret_cast<const wchar_t*>(found->CredentialBlob),
+                                found->CredentialBlobSize / sizeof(wchar_t));
+  StoredPassword answer{StoreAnswer::Found, Narrow(chars, 932), {}};
   SecureZeroMemory(found->CredentialBlob, found->CredentialBlobSize);
   CredFree(found);
   return answer;

@@ -15,15 +15,6 @@
 
 namespace platform {
 
-std::wstring Wide(const std::string& text, unsigned codePage) {
-  if (text.empty()) return {};
-  const int size = static_cast<int>(text.size());
-  const int wlen = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(wlen > 0 ? wlen : 0), L'\0');
-  if (wlen > 0) MultiByteToWideChar(codePage, 0, text.data(), size, wide.data(), wlen);
-  return wide;
-}
-
 namespace fileio {
 
 bool IsSeparator(char c) {

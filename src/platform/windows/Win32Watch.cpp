@@ -299,21 +299,22 @@ bool Win32WatchProbes::ServerAnswers(const std::string& host, std::uint16_t port
 std::uint32_t Win32WatchNetwork::AddConnection(const NetResource& request,
                                                const std::string& password,
                                                const std::string& userName, std::uint32_t flags) {
-  return static_cast<std::uint32_t>(InThread(
-      [this, request, password, userName, flags] {
-        return static_cast<std::intptr_t>(
-            Win32Network::AddConnection(request, password, userName, flags));
-      },
-      code::NoNetOrBadPath, code::Cancelled));
+  return CallInThread([this, request, password, userName, flags] {
+    return Win32Network::AddConnection(request, password, userName, flags);
+  });
 }
 
 std::uint32_t Win32WatchNetwork::CancelConnection(const std::string& localName, std::uint32_t flags,
                                                   bool force) {
-  return static_cast<std::uint32_t>(InThread(
-      [this, localName, flags, force] {
-        return static_cast<std::intptr_t>(Win32Network::CancelConnection(localName, flags, force));
-      },
-      code::NoNetOrBadPath, code::Cancelled));
+  return CallInThread([this, localName, flags, force] {
+    return Win32Network::CancelConnection(localName, flags, force);
+  });
+}
+
+std::uint32_t Win32WatchNetwork::CallInThread(std::function<std::uint32_t()> call) {
+  return static_cast<std::uint32_t>(
+      InThread([call = std::move(call)] { return static_cast<std::intptr_t>(call()); },
+               code::NoNetOrBadPath, code::Cancelled));
 }
 
 // The search that wakes a sleeping path may wait on the server as long as

@@ -59,6 +59,9 @@ class Win32WatchNetwork : public Win32Network {
   // watcher is told to end.
   std::intptr_t InThread(std::function<std::intptr_t()> call, std::intptr_t late,
                          std::intptr_t cancelled);
+  // A connection call's code: code::NoNetOrBadPath when it is late,
+  // code::Cancelled once the watcher is told to end.
+  std::uint32_t CallInThread(std::function<std::uint32_t()> call);
 
   std::uint32_t limit_;
   bool ending_ = false;
