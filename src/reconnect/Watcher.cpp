@@ -104,11 +104,7 @@ void Watcher::Guarded(Step step) {
     return;
   } catch (const std::exception& failure) {
     const std::string entry =
-        phase_ == Phase::Checking && underAttempt_ >= 0
-            ? platform::SjisToUtf8(
-                  DefUnit::FieldText(settings_.NetPath[static_cast<std::size_t>(underAttempt_)])) +
-                  ": "
-            : std::string();
+        phase_ == Phase::Checking && underAttempt_ >= 0 ? PathText(underAttempt_) + ": " : "";
     log_(entry + platform::UserMessage(failure));
   }
   if (phase_ == Phase::Checking && underAttempt_ >= 0) {
@@ -296,11 +292,15 @@ int Watcher::EntriesInCheck() const {
   return std::clamp<int>(settings_.EntryCount, 0, DefUnit::MaxEntries);
 }
 
+std::string Watcher::PathText(int index) const {
+  return platform::SjisToUtf8(
+      DefUnit::FieldText(settings_.NetPath[static_cast<std::size_t>(index)]));
+}
+
 std::string Watcher::EntryName(int index) const {
-  const auto slot = static_cast<std::size_t>(index);
-  const std::string local = DefUnit::FieldText(settings_.LocalDrive[slot]);
-  return platform::SjisToUtf8(DefUnit::FieldText(settings_.NetPath[slot])) +
-         (local.empty() ? "" : " (" + local + ")");
+  const std::string local =
+      DefUnit::FieldText(settings_.LocalDrive[static_cast<std::size_t>(index)]);
+  return PathText(index) + (local.empty() ? "" : " (" + local + ")");
 }
 
 bool Watcher::ServerGone(int index) {
@@ -352,8 +352,7 @@ bool Watcher::ServerGone(int index) {
 void Watcher::Taken(int index) {
   const auto slot = static_cast<std::size_t>(index);
   ++tally_.Taken;
-  log_(words::DriveTaken(platform::SjisToUtf8(DefUnit::FieldText(settings_.NetPath[slot])),
-                         DefUnit::FieldText(settings_.LocalDrive[slot])));
+  log_(words::DriveTaken(PathText(index), DefUnit::FieldText(settings_.LocalDrive[slot])));
 }
 
 bool Watcher::HeldBack(int index) {
@@ -406,8 +405,7 @@ void Watcher::EndCheck() {
     // One whose server went away between its attempts waits for the next event.
     if (!Connection::GivenUp(settings_.ErrorCount[slot], settings_.MaxError[slot], code)) continue;
     ++tally_.Failed;
-    log_(platform::SjisToUtf8(DefUnit::FieldText(settings_.NetPath[slot])) + ": " +
-         Connection::ConnectErrorMessage(code));
+    log_(PathText(i) + ": " + Connection::ConnectErrorMessage(code));
   }
   log_(words::CheckEnded(tally_));
   if (!offline_.empty() && services_.Notices != nullptr) services_.Notices->TakenOffline(offline_);

@@ -99,6 +99,8 @@ class Watcher : public platform::WatchEvents::Handler, private Connection::Attem
   // answer (counted so); then the mount is not touched, or, when this user's
   // connections made it, taken down.
   bool ServerGone(int index);
+  // "\\host\share" in UTF-8, for the log.
+  std::string PathText(int index) const;
   // "\\host\share (X:)" in UTF-8, for the log and the notice.
   std::string EntryName(int index) const;
   // Logs that the entry's letter is something else's, and counts it.
